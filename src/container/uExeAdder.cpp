@@ -1,0 +1,219 @@
+#include "uExeAdder.h"
+#include "container/uPEUtils.h"
+#include "container/uStreamUtils.h"
+#include "container/uZLib.h"
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+const char Signature[4] = {'P', 'L', 'W', 'S'};
+// Size of a block with no items: file size, flag, key, count, body length, signature.
+const int64_t EmptyBlockSize = 4 + 1 + 4 + 4 + 8 + 4;
+// Smallest record: name length, compressed flag, stored length.
+const int64_t MinRecordSize = 4 + 1 + 4;
+
+bool SignatureAt(TStream& stream, int64_t position) {
+    char buf[4];
+    stream.SetPosition(position);
+    return stream.Read(buf, 4) == 4 && std::memcmp(buf, Signature, 4) == 0;
+}
+
+// Finds the block; on success the stream stands at the item count and recordsEnd is the
+// offset of the body-length field, where the records stop.
+bool LocateBlock(TStream& stream, int32_t& key, int64_t& recordsEnd) {
+    key = 0;
+    const int64_t fileSize = stream.Size();
+    if (fileSize < EmptyBlockSize) return false;
+    int64_t trailing = 0;
+    if (!SignatureAt(stream, fileSize - 4)) {
+        // Data may have been appended behind a block that starts at the end of the image.
+        TPEImage image;
+        image.LoadFromStream(stream);
+        int64_t end = image.EndOfImage();
+        image.Clear();
+        if (end + EmptyBlockSize > fileSize) return false;
+        stream.SetPosition(end);
+        uint32_t recorded = static_cast<uint32_t>(ReadInt32(stream));
+        uint8_t flag = ReadUInt8(stream);
+        if (flag == 0) return false;
+        if (recorded > fileSize || recorded < end + EmptyBlockSize) return false;
+        trailing = fileSize - recorded;
+        if (!SignatureAt(stream, fileSize - trailing - 4)) return false;
+    }
+    stream.SetPosition(fileSize - 12 - trailing);
+    int64_t bodyLength = ReadInt64(stream);
+    int64_t keyPosition = fileSize - 12 - trailing - bodyLength;
+    // The body runs from the key to the length field and must hold the key and the count;
+    // the block also needs its file size and flag in front of it.
+    if (bodyLength < 8 || keyPosition < 5)
+        throw EDataBlockError("Damaged data block: body length " + std::to_string(bodyLength) +
+                              " does not fit a file of " + std::to_string(fileSize) + " bytes");
+    stream.SetPosition(keyPosition);
+    key = ReadInt32(stream);
+    recordsEnd = fileSize - 12 - trailing;
+    return true;
+}
+
+void ClearItem(TItemType& item) {
+    item.Name.clear();
+    item.Data.Clear();
+    item.Compressed = false;
+}
+
+uint32_t NextKeySeed() {
+    static uint32_t counter = 0;  // distinct keys for blocks written within one clock tick
+    uint32_t x = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(std::clock()) ^
+                 (++counter * 0x9E3779B9u) ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&counter));
+    x ^= x << 13; x ^= x >> 17; x ^= x << 5;
+    return x;
+}
+
+}  // namespace
+
+std::string XorItemName(const std::string& text, int32_t key) {
+    std::string result(text);
+    const char k = static_cast<char>(key & 0xFF);
+    for (char& c : result) c ^= k;
+    return result;
+}
+
+bool FindDataBlock(const std::string& /*fileName*/, TStream& stream, int32_t& key) {
+    int64_t recordsEnd;
+    return LocateBlock(stream, key, recordsEnd);
+}
+
+TDataBlockReader::TDataBlockReader(const std::string& fileName) : FStream(fileName) {
+    FFound = LocateBlock(FStream, FKey, FRecordsEnd);
+    if (!FFound) return;
+    FCount = ReadInt32(FStream);
+    if (FCount < 0 || FCount > (FRecordsEnd - FStream.Position()) / MinRecordSize)
+        Damaged("item count " + std::to_string(FCount) + " does not fit the block");
+}
+
+void TDataBlockReader::Damaged(const std::string& what) const {
+    throw EDataBlockError("Damaged data block in \"" + FStream.FileName() + "\": " + what);
+}
+
+bool TDataBlockReader::Next(TItemRecord& record) {
+    if (!FFound || FIndex >= FCount) return false;
+    const std::string index = "item " + std::to_string(FIndex + 1);
+    auto left = [&] { return FRecordsEnd - FStream.Position(); };
+    if (left() < MinRecordSize) Damaged(index + " runs past the end of the block");
+    uint32_t nameLength = static_cast<uint32_t>(ReadInt32(FStream));
+    if (nameLength > left() - 5) Damaged(index + ": name length " + std::to_string(nameLength) + " runs past the block");
+    std::string name(nameLength, '\0');
+    FStream.ReadBuffer(name.data(), nameLength);
+    record.Name = XorItemName(name, FKey);
+    record.Compressed = ReadUInt8(FStream) != 0;
+    int32_t stored = ReadInt32(FStream);
+    if (stored < 0) Damaged(index + ": negative value length " + std::to_string(stored));
+    if (stored > left()) Damaged(index + ": value length " + std::to_string(stored) + " runs past the block");
+    record.StoredLength = static_cast<uint32_t>(stored);
+    record.ValuePosition = FStream.Position();
+    ++FIndex;
+    return true;
+}
+
+void TDataBlockReader::ReadValue(const TItemRecord& record, TItemType& item) {
+    item.Name = record.Name;
+    item.Compressed = record.Compressed;
+    item.Data.Clear();
+    FStream.SetPosition(record.ValuePosition);
+    if (record.StoredLength == 0) return;
+    if (record.Compressed) {
+        TBuffer packed(record.StoredLength);
+        FStream.ReadBuffer(packed.Data(), record.StoredLength);
+        DecompressBuffer(packed.Data(), packed.Size(), item.Data);
+    } else {
+        item.Data.Resize(record.StoredLength);
+        FStream.ReadBuffer(item.Data.Data(), record.StoredLength);
+    }
+}
+
+void TDataBlockReader::SkipValue(const TItemRecord& record) {
+    FStream.SetPosition(record.ValuePosition + record.StoredLength);
+}
+
+void ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item) {
+    ClearItem(item);
+    TDataBlockReader reader(fileName);
+    TItemRecord record;
+    while (reader.Next(record)) {
+        if (record.Name == itemName) {
+            TItemType found;
+            reader.ReadValue(record, found);
+            item = std::move(found);
+            return;
+        }
+        reader.SkipValue(record);
+    }
+}
+
+void ReadItems(const std::string& fileName, TItemTypes& items) {
+    FreeItems(items);
+    TDataBlockReader reader(fileName);
+    TItemTypes result;
+    result.reserve(static_cast<size_t>(reader.Count()));
+    TItemRecord record;
+    while (reader.Next(record)) {
+        result.emplace_back();
+        reader.ReadValue(record, result.back());
+    }
+    if (reader.Found() && !reader.AtEndOfRecords())
+        throw EDataBlockError("Damaged data block in \"" + fileName + "\": the records do not fill the block");
+    items = std::move(result);
+}
+
+void FreeItem(TItemType& item) { item.Data.Clear(); }
+
+void FreeItems(TItemTypes& items) { items.clear(); }
+
+void TWriteHelper::AddItem(const std::string& name, const void* data, bool compressed, int32_t size) {
+    TItemType item;
+    item.Name = name;
+    if (size > 0 && data) {
+        item.Data = TBuffer(data, static_cast<size_t>(size));
+        item.Compressed = compressed;
+    }
+    FItems.push_back(std::move(item));
+}
+
+void TWriteHelper::AddString(const std::string& name, const std::string& text) {
+    AddItem(name, text.data(), true, static_cast<int32_t>(text.size()));
+}
+
+void TWriteHelper::SaveToExe(const std::string& fileName, uint8_t trailingDataFlag) {
+    if (!FileExists(fileName)) return;
+    // The block is assembled in memory first, so that a compression failure leaves the file alone.
+    TMemoryStream block;
+    WriteInt32(block, 0);
+    WriteUInt8(block, trailingDataFlag);
+    const int64_t p1 = block.Position();
+    const int32_t key = 17 + static_cast<int32_t>(NextKeySeed() % 239);
+    WriteInt32(block, key);
+    WriteInt32(block, static_cast<int32_t>(FItems.size()));
+    for (const TItemType& item : FItems) {
+        WriteSizedString(block, XorItemName(item.Name, key));
+        WriteUInt8(block, item.Compressed ? 1 : 0);
+        if (item.Compressed && item.Size() > 0) {
+            WriteCompressedBlock(block, item.Data.Data(), item.Data.Size());
+        } else {
+            WriteInt32(block, item.Size());
+            block.WriteBuffer(item.Data.Data(), item.Data.Size());
+        }
+    }
+    WriteInt64(block, block.Position() - p1);
+    block.WriteBuffer(Signature, 4);
+
+    TFileStream file(fileName, fmOpenReadWrite | fmShareDenyWrite);
+    const int64_t p0 = file.Seek(0, TSeekOrigin::soEnd);
+    block.SetPosition(0);
+    WriteInt32(block, static_cast<int32_t>(static_cast<uint32_t>(p0 + block.Size())));
+    try {
+        file.WriteBuffer(block.Memory(), static_cast<size_t>(block.Size()));
+    } catch (...) {
+        file.SetSize(p0);
+        throw;
+    }
+}

@@ -1,0 +1,92 @@
+// The appended-data container: named items in a block behind an executable's image,
+// ending in the signature "PLWS".
+#pragma once
+#include "base/Classes.h"
+#include "base/SysUtils.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A block whose trailer was found but whose lengths or counts do not fit the file.
+KESTRIN_EXCEPTION(EDataBlockError, EReadError);
+
+struct TItemType {
+    std::string Name;
+    TBuffer Data;             // the value after decompression; owned
+    bool Compressed = false;  // stored, or to be stored, as a compressed block
+    int32_t Size() const { return static_cast<int32_t>(Data.Size()); }
+};
+using TItemTypes = std::vector<TItemType>;
+
+// Opens a file for reading while others may read, write or delete it, so that a running
+// program can read its own executable.
+class TFileReadStream : public TFileStream {
+public:
+    explicit TFileReadStream(const std::string& fileName) : TFileStream(fileName, fmOpenRead | fmShareDenyNone) {}
+};
+
+std::string XorItemName(const std::string& text, int32_t key);
+
+// Leaves the stream at the item count and the stored name key in `key`.
+bool FindDataBlock(const std::string& fileName, TStream& stream, int32_t& key);
+
+// The first item of that name, or a cleared item. Raises EImageBlockException for a file
+// that neither ends with a block nor is a PE image, EDataBlockError for a damaged block and
+// EZDecompressionError for a value that does not inflate.
+void ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item);
+// All items in stored order; empty when there is no block. On any error `items` is left empty.
+void ReadItems(const std::string& fileName, TItemTypes& items);
+void FreeItem(TItemType& item);
+void FreeItems(TItemTypes& items);
+
+// One record as it is stored, before its value is read.
+struct TItemRecord {
+    std::string Name;          // plain text
+    bool Compressed = false;
+    uint32_t StoredLength = 0;
+    int64_t ValuePosition = 0;
+};
+
+// Walks the records of a file's block, checking every length against the block.
+class TDataBlockReader {
+public:
+    explicit TDataBlockReader(const std::string& fileName);
+    bool Found() const { return FFound; }
+    int32_t Key() const { return FKey; }
+    int32_t Count() const { return FCount; }
+    // Reads the next record's header and leaves the stream at its value; false after the last.
+    bool Next(TItemRecord& record);
+    // Decodes the value of the record Next returned last.
+    void ReadValue(const TItemRecord& record, TItemType& item);
+    void SkipValue(const TItemRecord& record);
+    // True when the records end exactly where the block says they do.
+    bool AtEndOfRecords() { return FStream.Position() == FRecordsEnd; }
+    TStream& Stream() { return FStream; }
+
+private:
+    [[noreturn]] void Damaged(const std::string& what) const;
+    TFileReadStream FStream;
+    bool FFound = false;
+    int32_t FKey = 0;
+    int32_t FCount = 0;
+    int32_t FIndex = 0;
+    int64_t FRecordsEnd = 0;
+};
+
+class TWriteHelper {
+public:
+    TWriteHelper() = default;
+    ~TWriteHelper() { FreeItems(FItems); }
+    TWriteHelper(const TWriteHelper&) = delete;
+    TWriteHelper& operator=(const TWriteHelper&) = delete;
+
+    void AddItem(const std::string& name, const void* data, bool compressed, int32_t size);
+    void AddString(const std::string& name, const std::string& text);
+    // Appends one block to an existing file; a missing file is skipped. On a write failure the
+    // file is cut back to its old length.
+    void SaveToExe(const std::string& fileName, uint8_t trailingDataFlag);
+    const TItemTypes& Items() const { return FItems; }
+
+private:
+    TItemTypes FItems;
+};

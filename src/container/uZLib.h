@@ -1,0 +1,29 @@
+// The one zlib wrapper: whole-buffer deflate and inflate, plus a chunked inflate from a stream.
+#pragma once
+#include "base/Buffer.h"
+#include "base/Classes.h"
+#include "base/SysUtils.h"
+
+KESTRIN_EXCEPTION(EZLibError, Exception);
+KESTRIN_EXCEPTION(EZCompressionError, EZLibError);
+KESTRIN_EXCEPTION(EZDecompressionError, EZLibError);
+
+enum class TCompressionLevel { clNone, clFastest, clDefault, clMax };
+
+// Deflates the whole input into output (replaced). Raises EZCompressionError.
+void CompressBuffer(const void* input, size_t inputSize, TBuffer& output,
+                    TCompressionLevel level = TCompressionLevel::clDefault);
+// Inflates one whole zlib stream into output (replaced). sizeHint 0 means none.
+// Any zlib result but success and stream end raises EZDecompressionError with zlib's text.
+void DecompressBuffer(const void* input, size_t inputSize, TBuffer& output, size_t sizeHint = 0);
+
+class TByteSink {
+public:
+    virtual ~TByteSink() = default;
+    virtual void Put(const uint8_t* data, size_t size) = 0;
+};
+
+// Inflates the zlib stream held in the next `count` bytes of source, handing the output to
+// sink in pieces, so that neither copy of a large value has to be held in memory.
+// Returns the inflated length. Raises EZDecompressionError, or EReadError when source ends early.
+uint64_t InflateFromStream(TStream& source, uint64_t count, TByteSink& sink);
