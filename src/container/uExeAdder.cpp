@@ -135,7 +135,7 @@ void TDataBlockReader::SkipValue(const TItemRecord& record) {
     FStream.SetPosition(record.ValuePosition + record.StoredLength);
 }
 
-void ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item) {
+bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item) {
     ClearItem(item);
     TDataBlockReader reader(fileName);
     TItemRecord record;
@@ -144,10 +144,11 @@ void ReadItem(const std::string& fileName, const std::string& itemName, TItemTyp
             TItemType found;
             reader.ReadValue(record, found);
             item = std::move(found);
-            return;
+            return true;
         }
         reader.SkipValue(record);
     }
+    return false;
 }
 
 void ReadItems(const std::string& fileName, TItemTypes& items) {

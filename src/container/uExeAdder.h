@@ -30,10 +30,10 @@ std::string XorItemName(const std::string& text, int32_t key);
 // Leaves the stream at the item count and the stored name key in `key`.
 bool FindDataBlock(const std::string& fileName, TStream& stream, int32_t& key);
 
-// The first item of that name, or a cleared item. Raises EImageBlockException for a file
+// The first item of that name, or a cleared item; returns whether it was found. Raises EImageBlockException for a file
 // that neither ends with a block nor is a PE image, EDataBlockError for a damaged block and
 // EZDecompressionError for a value that does not inflate.
-void ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item);
+bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item);
 // All items in stored order; empty when there is no block. On any error `items` is left empty.
 void ReadItems(const std::string& fileName, TItemTypes& items);
 void FreeItem(TItemType& item);

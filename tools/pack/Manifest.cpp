@@ -1,0 +1,261 @@
+#include "Manifest.h"
+#include "Platform.h"
+#include "base/Classes.h"
+#include "base/Endian.h"
+#include "container/md5.h"
+#include <cctype>
+#include <toml++/toml.h>
+
+namespace {
+
+struct TLoader {
+    std::string FileName;
+    std::string BaseDir;
+    const toml::table& Table;
+    unsigned CodePage = 1252;
+    bool Compress = true;
+    TManifest Result;
+
+    [[noreturn]] void Fail(const std::string& key, const std::string& what) const {
+        throw EManifestError{FileName + ": " + (key.empty() ? "" : "\"" + key + "\": ") + what};
+    }
+
+    std::string Path(const std::string& p) const {
+        if (p.empty() || p[0] == '/' || (p.size() > 1 && p[1] == ':') || p[0] == '\\') return p;
+        return BaseDir + p;
+    }
+
+    std::string ReadFileBytes(const std::string& key, const std::string& path) const {
+        try {
+            TMemoryStream m;
+            m.LoadFromFile(Path(path));
+            if (m.Size() > 0x7FFFFFFF) Fail(key, "file \"" + path + "\" is too large for an item");
+            return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+        } catch (const EManifestError&) {
+            throw;
+        } catch (const std::exception&) {
+            Fail(key, "cannot read file \"" + path + "\"");
+        }
+    }
+
+    const toml::node* Node(const std::string& key) const { return Table.get(key); }
+
+    std::optional<std::string> String(const std::string& key) const {
+        const toml::node* n = Node(key);
+        if (!n) return std::nullopt;
+        if (!n->is_string()) Fail(key, "must be a string");
+        return **n->as_string();
+    }
+
+    std::optional<bool> Bool(const std::string& key) const {
+        const toml::node* n = Node(key);
+        if (!n) return std::nullopt;
+        if (!n->is_boolean()) Fail(key, "must be true or false");
+        return **n->as_boolean();
+    }
+
+    std::string Encode(const std::string& key, const std::string& utf8, unsigned codePage) const {
+        std::string out;
+        if (!Utf8ToCodePage(utf8, codePage, out))
+            Fail(key, "has characters that code page " + std::to_string(codePage) + " cannot hold");
+        return out;
+    }
+
+    // Text given inline (UTF-8, converted) or as KEY_file (bytes taken as they are).
+    std::optional<std::string> Text(const std::string& key, unsigned codePage) const {
+        auto inlineText = String(key);
+        auto file = String(key + "_file");
+        if (inlineText && file) Fail(key, "give either \"" + key + "\" or \"" + key + "_file\", not both");
+        if (inlineText) return Encode(key, *inlineText, codePage);
+        if (file) return ReadFileBytes(key + "_file", *file);
+        return std::nullopt;
+    }
+
+    void Add(const std::string& name, const std::string& value) { Result.Items.push_back({name, value, Compress}); }
+    void AddFlag(const std::string& name, const std::string& key) {
+        if (auto b = Bool(key)) Add(name, std::string(1, *b ? '\1' : '\0'));
+    }
+};
+
+std::string Int32Bytes(uint32_t v) {
+    uint8_t b[4];
+    SetLE32(b, v);
+    return std::string(reinterpret_cast<char*>(b), 4);
+}
+
+const char* const KnownKeys[] = {
+    "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
+    "title_file", "message_ja", "message_ja_file", "message_en", "message_en_file", "left_image", "top_image",
+    "top_image_visible", "uninstaller_icon", "flash_version", "silent", "force_set", "ver_check", "check_admin",
+    "install_path", "mxf", "mxl", "item"};
+
+}  // namespace
+
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name.size() > 200 || name == "." || name == "..") return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
+    if (name.back() == '.' || name.back() == ' ' || name.front() == ' ') return false;
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* d : devices)
+        if (stem == d) return false;
+    if (stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) && stem[3] >= '1' && stem[3] <= '9')
+        return false;
+    return true;
+}
+
+bool IsSingleStringPattern(const std::string& pattern) {
+    int strings = 0;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%') continue;
+        if (i + 1 >= pattern.size()) return false;
+        char c = pattern[++i];
+        if (c == '%') continue;
+        if (c != 's') return false;
+        ++strings;
+    }
+    return strings == 1;
+}
+
+bool LooksLikeBmp(const std::string& b, std::string& why) {
+    auto p = reinterpret_cast<const uint8_t*>(b.data());
+    if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') { why = "is not a BMP file"; return false; }
+    uint32_t header = GetLE32(p + 14);
+    if (header != 12 && header != 40 && header != 52 && header != 56 && header != 108 && header != 124) {
+        why = "has an unknown BMP header"; return false;
+    }
+    if (14 + header > b.size()) { why = "is a truncated BMP file"; return false; }
+    uint32_t offBits = GetLE32(p + 10);
+    if (offBits < 14 + header || offBits > b.size()) { why = "has a BMP pixel offset outside the file"; return false; }
+    uint16_t bpp = header == 12 ? GetLE16(p + 24) : GetLE16(p + 28);
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
+        why = "has an unsupported BMP pixel depth"; return false;
+    }
+    return true;
+}
+
+bool LooksLikeIco(const std::string& b, std::string& why) {
+    auto p = reinterpret_cast<const uint8_t*>(b.data());
+    if (b.size() < 6 || GetLE16(p) != 0 || GetLE16(p + 2) != 1) { why = "is not an ICO file"; return false; }
+    uint16_t count = GetLE16(p + 4);
+    if (count == 0) { why = "is an ICO file without images"; return false; }
+    if (6 + 16u * count > b.size()) { why = "is a truncated ICO file"; return false; }
+    for (unsigned i = 0; i < count; ++i) {
+        const uint8_t* e = p + 6 + 16 * i;
+        uint64_t size = GetLE32(e + 8), offset = GetLE32(e + 12);
+        if (size == 0 || offset < 6 + 16u * count || offset + size > b.size()) {
+            why = "has image " + std::to_string(i + 1) + " outside the file"; return false;
+        }
+    }
+    return true;
+}
+
+TManifest LoadManifest(const std::string& fileName) {
+    toml::table table;
+    try {
+        table = toml::parse_file(fileName);
+    } catch (const toml::parse_error& e) {
+        std::string where;
+        if (e.source().begin) where = " (line " + std::to_string(e.source().begin.line) + ")";
+        throw EManifestError{fileName + where + ": " + std::string(e.description())};
+    }
+    size_t cut = fileName.find_last_of("/\\");
+    TLoader l{fileName, cut == std::string::npos ? std::string() : fileName.substr(0, cut + 1), table, 1252, true, {}};
+
+    for (auto&& [k, v] : table) {
+        bool known = false;
+        for (const char* key : KnownKeys) known |= k.str() == key;
+        if (!known) l.Fail(std::string(k.str()), "is not a manifest key");
+    }
+    if (auto n = l.Node("codepage")) {
+        if (!n->is_integer()) l.Fail("codepage", "must be a number such as 1252 or 932");
+        int64_t cp = **n->as_integer();
+        if (cp != 932 && cp != 936 && cp != 949 && cp != 950 && (cp < 874 || cp > 1258) && cp != 65001)
+            l.Fail("codepage", "is not a code page this tool converts to");
+        l.CodePage = static_cast<unsigned>(cp);
+    }
+    if (auto c = l.Bool("compress")) l.Compress = *c;
+    if (auto s = l.String("stub")) l.Result.Stub = l.Path(*s);
+
+    auto guid = l.String("guid");
+    if (!guid || guid->empty()) l.Fail("guid", "is required (the identifier of the screensaver)");
+    if (guid->find('\\') != std::string::npos) l.Fail("guid", "must not contain a backslash (it names a mutex)");
+    auto scrName = l.String("scr_name");
+    if (!scrName || scrName->empty()) l.Fail("scr_name", "is required (the base name of the installed files)");
+    std::string scrNameBytes = l.Encode("scr_name", *scrName, l.CodePage);
+    if (!IsPlainFileName(*scrName)) l.Fail("scr_name", "must be a plain file name without a path");
+
+    l.AddFlag("InstallerCheckAdmin", "check_admin");
+    l.Add("GUID", l.Encode("guid", *guid, l.CodePage));
+    l.Add("SCRName", scrNameBytes);
+    if (auto v = l.String("flash_version")) l.Add("FlashVersion", *v);
+    l.AddFlag("InstallerSilent", "silent");
+    if (auto v = l.Text("title", l.CodePage)) l.Add("InstallerTitle", *v);
+    // The Japanese welcome text is only shown on Japanese systems, so it is always Shift-JIS.
+    for (auto [key, item, cp] : {std::tuple{"message_ja", "InstallerMessageJa", 932u},
+                                 std::tuple{"message_en", "InstallerMessageEn", l.CodePage}}) {
+        if (auto v = l.Text(key, cp)) {
+            if (!IsSingleStringPattern(*v))
+                l.Fail(key, "must hold exactly one %s (the screensaver name) and no other % directive but %%");
+            l.Add(item, *v);
+        }
+    }
+    for (auto [key, item] : {std::pair{"left_image", "InstallerLeftImage"}, std::pair{"top_image", "InstallerTopImage"}}) {
+        if (auto path = l.String(key)) {
+            std::string bytes = l.ReadFileBytes(key, *path), why;
+            if (!LooksLikeBmp(bytes, why)) l.Fail(key, "\"" + *path + "\" " + why);
+            l.Add(item, bytes);
+        }
+    }
+    l.AddFlag("InstallerTopImageVisible", "top_image_visible");
+    if (auto path = l.String("uninstaller_icon")) {
+        std::string bytes = l.ReadFileBytes("uninstaller_icon", *path), why;
+        if (!LooksLikeIco(bytes, why)) l.Fail("uninstaller_icon", "\"" + *path + "\" " + why);
+        l.Add("InstallerUninstallerIcon", bytes);
+    }
+    l.AddFlag("InstallerForceSet", "force_set");
+    l.AddFlag("InstallerVerCheck", "ver_check");
+    if (auto v = l.Text("install_path", l.CodePage)) l.Add("InstallerPath", *v);
+    if (auto v = l.Text("eula", l.CodePage)) l.Add("InstallerEULA", *v);
+    if (auto path = l.String("readme")) l.Add("InstallerReadme", l.ReadFileBytes("readme", *path));
+
+    std::string scr;
+    if (auto path = l.String("scr")) scr = l.ReadFileBytes("scr", *path);
+    std::string mxf = VariantDigestOf(scr.data(), scr.size());
+    uint32_t mxl = static_cast<uint32_t>(scr.size());
+    if (auto v = l.String("mxf")) mxf = *v;
+    if (auto n = l.Node("mxl")) {
+        if (!n->is_integer() || **n->as_integer() < 0 || **n->as_integer() > 0xFFFFFFFFll)
+            l.Fail("mxl", "must be a number from 0 to 4294967295");
+        mxl = static_cast<uint32_t>(**n->as_integer());
+    }
+    l.Add("mxf", mxf);
+    l.Add("mxl", Int32Bytes(mxl));
+
+    if (auto n = l.Node("item")) {
+        const toml::array* items = n->as_array();
+        if (!items) l.Fail("item", "must be an array of tables ([[item]])");
+        for (size_t i = 0; i < items->size(); ++i) {
+            const toml::table* t = (*items)[i].as_table();
+            std::string key = "item[" + std::to_string(i + 1) + "]";
+            if (!t) l.Fail(key, "must be a table");
+            TLoader sub{fileName, l.BaseDir, *t, l.CodePage, l.Compress, {}};
+            for (auto&& [k, v] : *t)
+                if (k != "name" && k != "text" && k != "file" && k != "compressed")
+                    l.Fail(key + "." + std::string(k.str()), "is not an item key (name, text, file, compressed)");
+            auto name = sub.String("name");
+            if (!name) l.Fail(key, "needs a name");
+            auto text = sub.String("text");
+            auto file = sub.String("file");
+            if (bool(text) == bool(file)) l.Fail(key, "needs exactly one of text and file");
+            std::string value = text ? sub.Encode(key, *text, l.CodePage) : sub.ReadFileBytes(key, *file);
+            bool compressed = sub.Bool("compressed").value_or(l.Compress);
+            l.Result.Items.push_back({*name, value, compressed});
+        }
+    }
+    // The payload goes last: small settings are then found without seeking past it.
+    if (!scr.empty() || l.Node("scr")) l.Add("SCR", scr);
+    return std::move(l.Result);
+}

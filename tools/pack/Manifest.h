@@ -1,0 +1,29 @@
+// The installer manifest: what a distributor writes, checked and turned into container items.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TManifestItem {
+    std::string Name;
+    std::string Value;  // bytes
+    bool Compressed = true;
+};
+
+struct TManifest {
+    std::string Stub;                  // optional stub path from the manifest
+    std::vector<TManifestItem> Items;  // in the order they are stored
+};
+
+// Reads and checks a manifest file; raises EManifestError naming the file and the key.
+TManifest LoadManifest(const std::string& fileName);
+
+struct EManifestError {
+    std::string Message;
+};
+
+// Checks used by the manifest loader, exposed for tests.
+bool IsPlainFileName(const std::string& name);
+bool IsSingleStringPattern(const std::string& pattern);
+bool LooksLikeBmp(const std::string& bytes, std::string& why);
+bool LooksLikeIco(const std::string& bytes, std::string& why);

@@ -1,0 +1,88 @@
+// build: a copy of the stub up to the end of its image, then one block with the trailing-data
+// flag set, so that a signature added later does not hide the block.
+#include "Commands.h"
+#include "Manifest.h"
+#include "Platform.h"
+#include "container/uExeAdder.h"
+#include "container/uPEUtils.h"
+#include <cstdio>
+
+namespace {
+
+// The stub's image without anything behind it; a certificate table that pointed behind the
+// image is cut off with it, so its directory entry is cleared.
+bool StubImage(const std::string& stubPath, TMemoryStream& out, std::string& error) {
+    TMemoryStream stub;
+    try {
+        stub.LoadFromFile(stubPath);
+    } catch (const std::exception&) {
+        error = stubPath + ": cannot read the stub";
+        return false;
+    }
+    TPEImage image;
+    try {
+        image.LoadFromStream(stub);
+    } catch (const std::exception&) {
+        error = stubPath + ": the stub is not a 32-bit Windows executable";
+        return false;
+    }
+    uint32_t end = image.EndOfImage();
+    if (end == 0 || end > stub.Size()) {
+        error = stubPath + ": the stub's sections run past the end of the file";
+        return false;
+    }
+    TNTHeaders& nt = *image.NTHeaders;
+    const unsigned security = TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY;
+    if (nt.DataDirectoryAddress(security) >= end) {
+        // The directory sits inside the NT block, which lies at e_lfanew in the file.
+        nt.SetDataDirectory(security, 0, 0);
+        stub.SetPosition(image.DOSHeader->e_lfanew());
+        stub.WriteBuffer(nt.View(), static_cast<size_t>(nt.Size));
+    }
+    out.SetSize(0);
+    out.WriteBuffer(stub.Memory(), end);
+    return true;
+}
+
+}  // namespace
+
+int CmdBuild(const TVerbArgs& args) {
+    TCommandLine cl(args, {"-o", "--stub"}, {});
+    if (cl.Positional().size() != 1) throw EUsage{"expected one MANIFEST"};
+    if (!cl.Has("-o")) throw EUsage{"-o OUT.exe is required"};
+    const std::string manifestPath = cl.Positional()[0], outPath = cl.Value("-o");
+    TManifest manifest;
+    try {
+        manifest = LoadManifest(manifestPath);
+    } catch (const EManifestError& e) {
+        PrintError(e.Message);
+        return ExitNotFound;
+    }
+    std::string stubPath = cl.Value("--stub", manifest.Stub);
+    if (stubPath.empty()) stubPath = ExecutableDirectory() + "Installer.exe";
+
+    TMemoryStream image;
+    std::string error;
+    if (!StubImage(stubPath, image, error)) { PrintError(error); return ExitNotFound; }
+
+    TWriteHelper writer;
+    for (const TManifestItem& item : manifest.Items)
+        writer.AddItem(item.Name, item.Value.data(), item.Compressed, static_cast<int32_t>(item.Value.size()));
+
+    // Written beside the target and moved over it only when complete.
+    const std::string temp = outPath + ".part";
+    try {
+        image.SaveToFile(temp);
+        writer.SaveToExe(temp, 1);
+    } catch (const std::exception& e) {
+        std::remove(temp.c_str());
+        PrintError(outPath + ": " + e.what());
+        return ExitDamaged;
+    }
+    if (!MoveFileOver(temp, outPath)) {
+        std::remove(temp.c_str());
+        PrintError(outPath + ": cannot write the installer");
+        return ExitDamaged;
+    }
+    return ExitOk;
+}
