@@ -1,0 +1,151 @@
+#include "PeBuilder.h"
+#include "container/uPEUtils.h"
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+void Load(TPEImage& image, const Bytes& bytes) {
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), bytes.size());
+    image.LoadFromStream(s);
+}
+Bytes Save(TPEImage& image) {
+    TMemoryStream s;
+    image.SaveToStream(s);
+    return Bytes(s.Memory(), s.Memory() + s.Size());
+}
+std::string LoadError(const Bytes& bytes) {
+    TPEImage image;
+    try {
+        Load(image, bytes);
+    } catch (const EImageBlockException& e) {
+        return e.what();
+    }
+    return "loaded";
+}
+}  // namespace
+
+TEST(PEImage, MinGWProgramRoundTripsByteForByteAndEndsAtItsImage) {
+    const std::string path = Fixture("tiny.exe");
+    Bytes original = ReadFile(path);
+    ASSERT_GT(original.size(), 1000u) << path;
+    TPEImage image(path);
+    ASSERT_TRUE(image.NTHeaders);
+    EXPECT_EQ(image.FileSize, int64_t(original.size()));
+    EXPECT_EQ(image.EndOfImage(), original.size());
+    EXPECT_EQ(Save(image), original);
+    // MinGW programs carry a .bss without raw data; it must not shrink the header gap to nothing.
+    TSectionHeader* bss = image.FindSection(".BSS");
+    ASSERT_NE(bss, nullptr);
+    EXPECT_EQ(bss->SizeOfRawData(), 0u);
+    EXPECT_GT(image.HeaderGap->Size, 0);
+    EXPECT_NE(image.FindSection(".TEXT"), nullptr);
+    EXPECT_EQ(image.FindSection(".nosuch"), nullptr);
+}
+
+TEST(PEImage, AppendedDataIsDroppedOnSave) {
+    Bytes original = ReadFile(Fixture("tiny.exe"));
+    Bytes withTail = original;
+    withTail.insert(withTail.end(), 5000, 0x5A);
+    TempDir dir;
+    WriteFile(dir.File("a.exe"), withTail);
+    TPEImage image(dir.File("a.exe"));
+    EXPECT_EQ(image.EndOfImage(), original.size());
+    image.SaveToFile(dir.File("b.exe"));
+    EXPECT_EQ(ReadFile(dir.File("b.exe")), original);
+    EXPECT_EQ(image.FileSize, int64_t(original.size()));
+}
+
+TEST(PEImage, SectionsWithoutRawDataTakeNoPartInTheLayout) {
+    TPEImage image;
+    Load(image, BuildTypicalPE());
+    ASSERT_EQ(image.Sections.size(), 3u);
+    EXPECT_EQ(image.EndOfImage(), 0xA00u);  // end of .data, though .bss is last in the table
+    EXPECT_EQ(image.HeaderGap->Position, TestLfanew + 248 + 3 * 40);
+    EXPECT_EQ(image.HeaderGap->Position + image.HeaderGap->Size, 0x400);
+    EXPECT_EQ(Save(image), BuildTypicalPE());
+    image.UpdateSizeOfImage();
+    EXPECT_EQ(image.NTHeaders->SizeOfImage, 0x1000u + 0x1000 + 0x1000 + 0x1000);
+    EXPECT_EQ(image.NTHeaders->SizeOfImageField(), image.NTHeaders->SizeOfImage);
+}
+
+TEST(PEImage, OnlyTheLastSectionInTheFileMayGrow) {
+    TPEImage image;
+    Load(image, BuildTypicalPE());
+    TSectionHeader* data = image.FindSection(".data");
+    TMemoryStream grown;
+    grown.SetSize(0x600);
+    data->SectionData->LoadFromStream(grown, 0, 0x600);
+    data->SetSizeOfRawData(0x600);
+    Bytes saved = Save(image);
+    EXPECT_EQ(saved.size(), 0x800u + 0x600);
+    EXPECT_EQ(saved[0x400], 0xCC);  // .text untouched
+}
+
+TEST(PEImage, BadSignaturesAndImpossibleLayoutsRaise) {
+    Bytes good = BuildTypicalPE();
+    Bytes noMZ = good;
+    noMZ[0] = 'Z';
+    EXPECT_EQ(LoadError(noMZ), "Bad Signature");
+    Bytes noPE = good;
+    noPE[TestLfanew + 1] = 'X';
+    EXPECT_EQ(LoadError(noPE), "Bad Signature");
+    Bytes farHeaders = good;
+    Put32(farHeaders, 60, 0x7FFFFFF0);
+    EXPECT_EQ(LoadError(farHeaders), "Bad Signature");
+    Bytes manySections = good;
+    Put16(manySections, TestLfanew + 6, 0xFFFF);  // table runs past the file
+    EXPECT_EQ(LoadError(manySections), "Bad Signature");
+    Bytes hugeSection = good;
+    Put32(hugeSection, TestLfanew + 248 + 16, 0xF0000000);
+    EXPECT_EQ(LoadError(hugeSection), "Bad Signature");
+    Bytes pe32plus = good;
+    Put16(pe32plus, TestLfanew + 24, 0x20B);
+    EXPECT_EQ(LoadError(pe32plus), "Bad Signature");
+    EXPECT_EQ(LoadError({'M', 'Z'}), "Bad Signature");
+    EXPECT_EQ(LoadError({}), "Bad Signature");
+}
+
+TEST(PEImage, EveryTruncationLoadsSoundlyOrRaises) {
+    Bytes good = BuildTypicalPE();
+    for (size_t n = 0; n < good.size(); n += 7) {
+        Bytes cut(good.begin(), good.begin() + n);
+        TPEImage image;
+        try {
+            Load(image, cut);
+            // A truncated last section reads as zeros and keeps its declared size.
+            EXPECT_EQ(image.EndOfImage(), 0xA00u);
+        } catch (const EImageBlockException&) {
+        }
+    }
+}
+
+TEST(PEImage, MissingFileLeavesTheImageEmpty) {
+    TempDir dir;
+    TPEImage image(dir.File("none.exe"));
+    EXPECT_FALSE(image.DOSHeader);
+    EXPECT_TRUE(image.Sections.empty());
+    EXPECT_EQ(image.EndOfImage(), 0u);
+}
+
+namespace {
+struct TTextOperator : TChangeableDataOperator {
+    explicit TTextOperator(TSectionHeader* h) : TChangeableDataOperator(h) { Attach(); }
+    std::string GetSectionName() const override { return ".TEXT"; }
+    void Parse() override { Parsed = true; }
+    bool Parsed = false;
+};
+}  // namespace
+
+TEST(PEImage, SectionOperatorAcceptsOnlyItsSection) {
+    TPEImage image;
+    Load(image, BuildTypicalPE());
+    EXPECT_TRUE(TTextOperator(image.FindSection(".text")).Parsed);
+    EXPECT_THROW(TTextOperator(image.FindSection(".data")), EImageBlockException);
+    EXPECT_THROW(TTextOperator(nullptr), EImageBlockException);
+    EXPECT_EQ(AlignUp(0x1001, 0x1000), 0x2000u);
+    EXPECT_EQ(AlignUp(0x1000, 0x1000), 0x1000u);
+    EXPECT_TRUE(HighBitSet(SetHighBit(5)));
+    EXPECT_EQ(ClearHighBit(SetHighBit(5)), 5u);
+}
