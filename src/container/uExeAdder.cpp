@@ -24,9 +24,8 @@ bool SignatureAt(TStream& stream, int64_t position) {
 bool LocateBlock(TStream& stream, int32_t& key, int64_t& recordsEnd) {
     key = 0;
     const int64_t fileSize = stream.Size();
-    if (fileSize < EmptyBlockSize) return false;
     int64_t trailing = 0;
-    if (!SignatureAt(stream, fileSize - 4)) {
+    if (fileSize < EmptyBlockSize || !SignatureAt(stream, fileSize - 4)) {
         // Data may have been appended behind a block that starts at the end of the image.
         TPEImage image;
         image.LoadFromStream(stream);

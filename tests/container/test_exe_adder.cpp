@@ -170,8 +170,9 @@ TEST(ExeAdder, NoBlockGivesEmptyResultsAndMissingFilesAreSkipped) {
     w.AddString("x", "y");
     w.SaveToExe(f.Dir.File("missing.exe"), 0);
     EXPECT_FALSE(FileExists(f.Dir.File("missing.exe")));
+    // Too short for a block: the file must then be an image, and two bytes are not one.
     WriteFile(f.Dir.File("tiny"), ToBytes("PL"));
-    EXPECT_TRUE(All(f.Dir.File("tiny")).empty());
+    EXPECT_THROW(All(f.Dir.File("tiny")), EImageBlockException);
 }
 
 namespace {

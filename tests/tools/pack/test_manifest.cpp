@@ -1,0 +1,89 @@
+#include "TestSupport.h"
+#include "CommandLine.h"
+#include "Json.h"
+#include "Manifest.h"
+#include "Sha256.h"
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+TEST(Manifest, PlainFileNames) {
+    for (const char* ok : {"Saver", "My Saver", "a.b", "COM10", "console"}) EXPECT_TRUE(IsPlainFileName(ok)) << ok;
+    for (const char* bad : {"", ".", "..", "a\\b", "a/b", "c:x", "a*", "q?", "x\"", "<", "|", "trail.", "trail ",
+                            "CON", "nul.txt", "Com1", "LPT9", "tab\there"})
+        EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+}
+
+TEST(Manifest, WelcomePatternsTakeExactlyOneString) {
+    for (const char* ok : {"%s", "Install %s", "100%% %s", "%s%%"}) EXPECT_TRUE(IsSingleStringPattern(ok)) << ok;
+    for (const char* bad : {"", "none", "%s %s", "%d", "%", "%s %", "%5s", "%0:s"})
+        EXPECT_FALSE(IsSingleStringPattern(bad)) << bad;
+}
+
+TEST(Manifest, PicturesAndIconsAreCheckedForWhatTheyClaim) {
+    std::string why;
+    std::string bmp = [] { auto b = ReadFile(NativePath(TestData("../../demo/files/top.bmp"))); return std::string(b.begin(), b.end()); }();
+    std::string ico = [] { auto b = ReadFile(NativePath(TestData("../../demo/files/icon.ico"))); return std::string(b.begin(), b.end()); }();
+    ASSERT_FALSE(bmp.empty());
+    EXPECT_TRUE(LooksLikeBmp(bmp, why)) << why;
+    EXPECT_TRUE(LooksLikeIco(ico, why)) << why;
+    EXPECT_FALSE(LooksLikeBmp(ico, why));
+    EXPECT_FALSE(LooksLikeIco(bmp, why));
+    EXPECT_FALSE(LooksLikeBmp(bmp.substr(0, 20), why));
+    std::string shortIco = ico.substr(0, ico.size() - 1);
+    EXPECT_FALSE(LooksLikeIco(shortIco, why));
+    EXPECT_NE(why.find("outside the file"), std::string::npos);
+}
+
+TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
+    TempDir dir;
+    WriteFile(dir.File("s.scr"), ToBytes("payload"));
+    auto write = [&](const std::string& text) {
+        WriteFile(dir.File("m.toml"), ToBytes(text));
+        return LoadManifest(dir.File("m.toml"));
+    };
+    auto find = [](const TManifest& m, const std::string& name) {
+        for (auto& i : m.Items) if (i.Name == name) return i.Value;
+        return std::string("<absent>");
+    };
+    TManifest m = write("guid = \"g\"\nscr_name = \"s\"\nscr = \"s.scr\"\ncheck_admin = false\n");
+    EXPECT_EQ(find(m, "SCR"), "payload");
+    EXPECT_EQ(find(m, "mxl"), std::string("\x07\0\0\0", 4));
+    EXPECT_EQ(find(m, "mxf").size(), 32u);
+    EXPECT_EQ(find(m, "InstallerCheckAdmin"), std::string(1, '\0'));
+    EXPECT_EQ(find(m, "InstallerSilent"), "<absent>");  // unset switches keep the installer's default
+    EXPECT_EQ(m.Items.back().Name, "SCR");
+    m = write("guid = \"g\"\nscr_name = \"s\"\nmxf = \"abc\"\nmxl = 3\n");
+    EXPECT_EQ(find(m, "mxf"), "abc");
+    EXPECT_EQ(find(m, "mxl"), std::string("\x03\0\0\0", 4));
+    EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\nmxl = -1\n"), EManifestError);
+    EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\ntitle = \"\xe2\x82\xac\"\ncodepage = 932\n"), EManifestError);
+    EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\neula = \"a\"\neula_file = \"b\"\n"), EManifestError);
+}
+
+TEST(CommandLine, OptionsStandAnywhereAndUnknownOnesAreRefused) {
+    TCommandLine cl({"a", "-o", "out", "b", "--json", "--flag=1"}, {"-o", "--flag"}, {"--json"});
+    EXPECT_EQ(cl.Positional(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(cl.Value("-o"), "out");
+    EXPECT_EQ(cl.Value("--flag"), "1");
+    EXPECT_TRUE(cl.Has("--json"));
+    EXPECT_THROW(TCommandLine({"--bogus"}, {}, {}), EUsage);
+    EXPECT_THROW(TCommandLine({"-o"}, {"-o"}, {}), EUsage);
+    EXPECT_EQ(TCommandLine({"--", "-o"}, {"-o"}, {}).Positional(), std::vector<std::string>{"-o"});
+}
+
+TEST(Json, EscapingUtf8CheckAndDigests) {
+    EXPECT_EQ(JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_TRUE(IsValidUtf8("caf\xc3\xa9"));
+    EXPECT_FALSE(IsValidUtf8("caf\xe9"));
+    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));      // surrogate
+    EXPECT_EQ(TJsonWriter().BeginObject().Key("a").Number(1).Key("b").BeginArray().Bool(true).Null().EndArray()
+                  .EndObject().Text(), "{\"a\": 1, \"b\": [true, null]}");
+    EXPECT_EQ(Sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    std::string m(1000000, 'a');
+    TSha256 h;
+    for (size_t i = 0; i < m.size(); i += 999) h.Update(m.data() + i, std::min<size_t>(999, m.size() - i));
+    EXPECT_EQ(h.HexDigest(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}

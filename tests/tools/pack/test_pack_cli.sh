@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# kestrin-pack end to end: build an installer from a manifest, inspect it with every verb,
+# sign it, and check that the block is still found behind the signature.
+set -euo pipefail
+PACK=$1 STUB=$2 SRC=$3
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+json() { python3 -c "import json,sys; d=json.load(open('$1')); print($2)"; }
+expect_exit() {  # expected status, command...
+  local want=$1; shift
+  set +e; "$@"; local got=$?; set -e
+  [ "$got" = "$want" ] || fail "exit $got, expected $want: $*"
+}
+
+cp "$SRC/demo/files/"* "$WORK/"
+head -c 300000 /dev/urandom > "$WORK/saver.scr"
+printf 'repeat%.0s' $(seq 1 20000) >> "$WORK/saver.scr"
+cat > "$WORK/m.toml" <<TOML
+guid = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}"
+scr_name = "Sample Saver"
+scr = "saver.scr"
+readme = "readme.txt"
+eula_file = "eula.txt"
+title = "Café setup"
+message_en = "Install %s now (100%% free)."
+message_ja = "%sをインストールします"
+left_image = "left.bmp"
+uninstaller_icon = "icon.ico"
+silent = true
+install_path = "%ProgramFiles%\\\\Sample"
+[[item]]
+name = "Extra"
+file = "readme.txt"
+compressed = false
+TOML
+
+echo "-- build, list, get"
+"$PACK" build "$WORK/m.toml" -o "$WORK/setup.exe" --stub "$STUB"
+"$PACK" list "$WORK/setup.exe" --json > "$WORK/list.json"
+[ "$(json "$WORK/list.json" "d['found']")" = True ] || fail "block not found"
+[ "$(json "$WORK/list.json" "[i['name'] for i in d['items']][:3]")" = "['GUID', 'SCRName', 'InstallerSilent']" ] \
+  || fail "stored order: $(json "$WORK/list.json" "[i['name'] for i in d['items']]")"
+[ "$(json "$WORK/list.json" "[i for i in d['items'] if i['name']=='SCR'][0]['size']")" = "$(stat -c %s "$WORK/saver.scr")" ] \
+  || fail "SCR size"
+[ "$(json "$WORK/list.json" "[i for i in d['items'] if i['name']=='SCR'][0]['sha256']")" = "$(sha256sum < "$WORK/saver.scr" | cut -c1-64)" ] \
+  || fail "SCR digest"
+[ "$(json "$WORK/list.json" "[i for i in d['items'] if i['name']=='Extra'][0]['compressed']")" = False ] || fail "raw extra"
+[ "$(json "$WORK/list.json" "[i for i in d['items'] if i['name']=='InstallerPath'][0]['text']")" = '%ProgramFiles%\Sample' ] \
+  || fail "install path"
+# Texts are stored in the code page the installer shows them in.
+"$PACK" get "$WORK/setup.exe" InstallerTitle -o "$WORK/title.bin"
+[ "$(od -An -tx1 "$WORK/title.bin" | tr -d ' \n')" = "436166e9207365747570" ] || fail "title not in code page 1252"
+"$PACK" get "$WORK/setup.exe" InstallerMessageJa > "$WORK/ja.bin"
+[ "$(iconv -f CP932 -t UTF-8 "$WORK/ja.bin")" = "%sをインストールします" ] || fail "Japanese text not Shift-JIS"
+"$PACK" get "$WORK/setup.exe" SCR | cmp - "$WORK/saver.scr" || fail "get SCR"
+expect_exit 1 "$PACK" get "$WORK/setup.exe" scr
+"$PACK" get "$WORK/setup.exe" nosuch --json > "$WORK/get.json" || true
+[ "$(json "$WORK/get.json" "d['found']")" = False ] || fail "get --json of a missing item"
+
+echo "-- verify"
+"$PACK" verify "$WORK/setup.exe" --json > "$WORK/verify.json"
+[ "$(json "$WORK/verify.json" "d['ok']")" = True ] || fail "verify"
+# A later mxf wins, as in the installer: an extra item with a wrong one breaks the check.
+{ cat "$WORK/m.toml"; printf '[[item]]\nname = "mxf"\ntext = "%s"\n' 00000000000000000000000000000000; } > "$WORK/t.toml"
+"$PACK" build "$WORK/t.toml" -o "$WORK/tampered.exe" --stub "$STUB"
+expect_exit 1 "$PACK" verify "$WORK/tampered.exe"
+# Every "SCR" value is part of the data, in stored order; mxl limits what the digest covers.
+{ cat "$WORK/m.toml"; printf '[[item]]\nname = "SCR"\nfile = "readme.txt"\n'; } > "$WORK/two.toml"
+"$PACK" build "$WORK/two.toml" -o "$WORK/two.exe" --stub "$STUB"
+expect_exit 1 "$PACK" verify "$WORK/two.exe"
+cat "$WORK/readme.txt" "$WORK/saver.scr" > "$WORK/joined.scr"
+sed 's/^scr = .*/scr = "joined.scr"/' "$WORK/m.toml" > "$WORK/joined.toml"
+"$PACK" build "$WORK/joined.toml" -o "$WORK/joined.exe" --stub "$STUB"
+joined_mxf=$("$PACK" get "$WORK/joined.exe" mxf)
+{ cat "$WORK/m.toml"; printf 'mxf = "%s"\nmxl = %d\n[[item]]\nname = "SCR"\nfile = "readme.txt"\n' \
+    "$joined_mxf" "$(stat -c %s "$WORK/joined.scr")"; } > "$WORK/two-ok.toml"
+python3 - "$WORK/two-ok.toml" <<'PY'
+import sys
+# top-level keys must come before the first table: move mxf/mxl lines up
+lines = open(sys.argv[1]).read().splitlines()
+top = [l for l in lines if l.startswith(('mxf =', 'mxl ='))]
+rest = [l for l in lines if not l.startswith(('mxf =', 'mxl ='))]
+open(sys.argv[1], 'w').write('\n'.join(top + rest) + '\n')
+PY
+"$PACK" build "$WORK/two-ok.toml" -o "$WORK/two-ok.exe" --stub "$STUB"
+"$PACK" verify "$WORK/two-ok.exe" >/dev/null || fail "SCR values accumulate in stored order"
+# A block appended later holds only what it was given: nothing to digest, no expected text.
+cp "$WORK/setup.exe" "$WORK/appended.exe"
+"$PACK" add "$WORK/appended.exe" GUID=other
+expect_exit 1 "$PACK" verify "$WORK/appended.exe"
+"$PACK" get "$WORK/appended.exe" GUID | grep -qx other || fail "last block wins"
+
+echo "-- no block, damage, not an image"
+expect_exit 3 "$PACK" list "$STUB" --json
+expect_exit 3 "$PACK" get "$STUB" GUID
+printf 'hello' > "$WORK/text.txt"
+expect_exit 4 "$PACK" list "$WORK/text.txt" --json > "$WORK/err.json"
+json "$WORK/err.json" "d['error']" | grep -q "Bad Signature" || fail "error text"
+python3 - "$WORK/setup.exe" "$WORK/damaged.exe" <<'PY'
+import sys, struct
+b = bytearray(open(sys.argv[1], 'rb').read())
+b[-12:-4] = struct.pack('<q', len(b) * 2)   # body length outside the file
+open(sys.argv[2], 'wb').write(b)
+PY
+expect_exit 4 "$PACK" list "$WORK/damaged.exe"
+expect_exit 4 "$PACK" verify "$WORK/damaged.exe"
+
+echo "-- manifest mistakes are refused"
+bad() {  # extra toml lines, expected message part
+  printf '%s\n' "$1" > "$WORK/bad.toml"
+  set +e; "$PACK" build "$WORK/bad.toml" -o "$WORK/bad.exe" --stub "$STUB" 2> "$WORK/bad.err"; local rc=$?; set -e
+  [ $rc -ne 0 ] || fail "accepted: $1"
+  grep -q -- "$2" "$WORK/bad.err" || fail "message for '$1': $(cat "$WORK/bad.err")"
+  [ ! -e "$WORK/bad.exe" ] || fail "left an output behind for: $1"
+}
+bad 'scr_name = "x"' '"guid": is required'
+bad 'guid = "g"' '"scr_name": is required'
+bad $'guid = "g"\nscr_name = "a\\\\b"' 'plain file name'
+bad $'guid = "g"\nscr_name = "ok"\nleft_image = "icon.ico"' 'not a BMP'
+bad $'guid = "g"\nscr_name = "ok"\nuninstaller_icon = "left.bmp"' 'not an ICO'
+bad $'guid = "g"\nscr_name = "ok"\nmessage_en = "%d items"' 'exactly one %s'
+bad $'guid = "g"\nscr_name = "ok"\nmessage_en = "%s and %s"' 'exactly one %s'
+bad $'guid = "g"\nscr_name = "ok"\ncolour = 1' 'not a manifest key'
+bad $'guid = "g"\nscr_name = "ok"\nscr = "missing.scr"' 'cannot read'
+bad 'guid = ' 'line 1'
+expect_exit 1 "$PACK" build "$WORK/m.toml" -o "$WORK/x.exe" --stub "$WORK/text.txt"
+expect_exit 2 "$PACK" build "$WORK/m.toml"
+expect_exit 2 "$PACK" list
+expect_exit 2 "$PACK" frobnicate
+"$PACK" --version | grep -q '^kestrin-pack ' || fail "--version"
+"$PACK" --help | grep -q 'verify FILE' || fail "--help"
+
+echo "-- Authenticode signature behind the block"
+openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Kestrin Test" -days 2 \
+  -keyout "$WORK/key.pem" -out "$WORK/cert.pem" 2>/dev/null
+osslsigncode sign -certs "$WORK/cert.pem" -key "$WORK/key.pem" -n "Sample" \
+  -in "$WORK/setup.exe" -out "$WORK/signed.exe" >/dev/null
+[ "$(stat -c %s "$WORK/signed.exe")" -gt "$(stat -c %s "$WORK/setup.exe")" ] || fail "not signed"
+tail -c 4 "$WORK/signed.exe" | grep -q PLWS && fail "the signature should follow the block"
+"$PACK" list "$WORK/signed.exe" --json > "$WORK/signed.json"
+[ "$(json "$WORK/signed.json" "[(i['name'], i['sha256']) for i in d['items']]")" = \
+  "$(json "$WORK/list.json" "[(i['name'], i['sha256']) for i in d['items']]")" ] || fail "items behind the signature"
+"$PACK" verify "$WORK/signed.exe" >/dev/null || fail "verify behind the signature"
+osslsigncode verify -CAfile "$WORK/cert.pem" -in "$WORK/signed.exe" >/dev/null 2>&1 || fail "signature broken"
+echo "pack CLI: all checks passed"
