@@ -139,7 +139,7 @@ void TPEImage::LoadFromStream(TStream& stream) {
             auto header = std::make_unique<TSectionHeader>(this, stream, p);
             // Sections without raw data (.bss) lie nowhere in the file and must not shrink the gap.
             if (header->HasRawData()) lowest = std::min(lowest, header->PointerToRawData());
-            loaded += header->SizeOfRawData();
+            loaded += header->SectionData->Size;
             if (loaded > 2 * FileSize + 4096) throw EImageBlockException();
             Sections.push_back(std::move(header));
             p += TSectionHeader::HeaderSize;
