@@ -170,49 +170,57 @@ void FreeItem(TItemType& item) { item.Data.Clear(); }
 void FreeItems(TItemTypes& items) { items.clear(); }
 
 void TWriteHelper::AddItem(const std::string& name, const void* data, bool compressed, int32_t size) {
-    TItemType item;
-    item.Name = name;
+    TPendingItem pending;
+    pending.Item.Name = name;
     if (size > 0 && data) {
-        item.Data = TBuffer(data, static_cast<size_t>(size));
-        item.Compressed = compressed;
+        pending.Item.Data = TBuffer(data, static_cast<size_t>(size));
+        pending.Item.Compressed = compressed;
     }
-    FItems.push_back(std::move(item));
+    FItems.push_back(std::move(pending));
 }
 
 void TWriteHelper::AddString(const std::string& name, const std::string& text) {
     AddItem(name, text.data(), true, static_cast<int32_t>(text.size()));
 }
 
+void TWriteHelper::AddCompressedStream(const std::string& name, TBuffer&& zlibStream) {
+    TPendingItem pending;
+    pending.Item.Name = name;
+    pending.Item.Compressed = !zlibStream.Empty();
+    pending.Item.Data = std::move(zlibStream);
+    pending.Packed = pending.Item.Compressed;
+    FItems.push_back(std::move(pending));
+}
+
 void TWriteHelper::SaveToExe(const std::string& fileName, uint8_t trailingDataFlag) {
     if (!FileExists(fileName)) return;
-    // The block is assembled in memory first, so that a compression failure leaves the file alone.
-    TMemoryStream block;
-    WriteInt32(block, 0);
-    WriteUInt8(block, trailingDataFlag);
-    const int64_t p1 = block.Position();
-    const int32_t key = 17 + static_cast<int32_t>(NextKeySeed() % 239);
-    WriteInt32(block, key);
-    WriteInt32(block, static_cast<int32_t>(FItems.size()));
-    for (const TItemType& item : FItems) {
-        WriteSizedString(block, XorItemName(item.Name, key));
-        WriteUInt8(block, item.Compressed ? 1 : 0);
-        if (item.Compressed && item.Size() > 0) {
-            WriteCompressedBlock(block, item.Data.Data(), item.Data.Size());
-        } else {
-            WriteInt32(block, item.Size());
-            block.WriteBuffer(item.Data.Data(), item.Data.Size());
-        }
-    }
-    WriteInt64(block, block.Position() - p1);
-    block.WriteBuffer(Signature, 4);
-
     TFileStream file(fileName, fmOpenReadWrite | fmShareDenyWrite);
     const int64_t p0 = file.Seek(0, TSeekOrigin::soEnd);
-    block.SetPosition(0);
-    WriteInt32(block, static_cast<int32_t>(static_cast<uint32_t>(p0 + block.Size())));
     try {
-        file.WriteBuffer(block.Memory(), static_cast<size_t>(block.Size()));
+        WriteInt32(file, 0);  // the file size, known at the end
+        WriteUInt8(file, trailingDataFlag);
+        const int64_t p1 = file.Position();
+        const int32_t key = 17 + static_cast<int32_t>(NextKeySeed() % 239);
+        WriteInt32(file, key);
+        WriteInt32(file, static_cast<int32_t>(FItems.size()));
+        for (const TPendingItem& pending : FItems) {
+            const TItemType& item = pending.Item;
+            WriteSizedString(file, XorItemName(item.Name, key));
+            WriteUInt8(file, item.Compressed ? 1 : 0);
+            if (item.Compressed && item.Size() > 0 && !pending.Packed) {
+                WriteCompressedBlock(file, item.Data.Data(), item.Data.Size());
+            } else {
+                WriteInt32(file, item.Size());
+                file.WriteBuffer(item.Data.Data(), item.Data.Size());
+            }
+        }
+        WriteInt64(file, file.Position() - p1);
+        file.WriteBuffer(Signature, 4);
+        const int64_t total = file.Position();
+        file.SetPosition(p0);
+        WriteInt32(file, static_cast<int32_t>(static_cast<uint32_t>(total)));
     } catch (...) {
+        // Never leave half a block behind: readers would take it for a damaged one.
         file.SetSize(p0);
         throw;
     }

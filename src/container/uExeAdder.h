@@ -76,17 +76,23 @@ private:
 class TWriteHelper {
 public:
     TWriteHelper() = default;
-    ~TWriteHelper() { FreeItems(FItems); }
+    ~TWriteHelper() = default;
     TWriteHelper(const TWriteHelper&) = delete;
     TWriteHelper& operator=(const TWriteHelper&) = delete;
 
     void AddItem(const std::string& name, const void* data, bool compressed, int32_t size);
     void AddString(const std::string& name, const std::string& text);
-    // Appends one block to an existing file; a missing file is skipped. On a write failure the
+    // Adds a value that is already one zlib stream (made with CompressBuffer), stored as it is,
+    // so that a caller can compress a large payload while it does other work.
+    void AddCompressedStream(const std::string& name, TBuffer&& zlibStream);
+    // Appends one block to an existing file; a missing file is skipped. On any failure the
     // file is cut back to its old length.
     void SaveToExe(const std::string& fileName, uint8_t trailingDataFlag);
-    const TItemTypes& Items() const { return FItems; }
 
 private:
-    TItemTypes FItems;
+    struct TPendingItem {
+        TItemType Item;
+        bool Packed = false;  // Data holds the stored zlib stream
+    };
+    std::vector<TPendingItem> FItems;
 };

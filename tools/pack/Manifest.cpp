@@ -2,7 +2,6 @@
 #include "Platform.h"
 #include "base/Classes.h"
 #include "base/Endian.h"
-#include "container/md5.h"
 #include <cctype>
 #include <toml++/toml.h>
 
@@ -76,12 +75,6 @@ struct TLoader {
         if (auto b = Bool(key)) Add(name, std::string(1, *b ? '\1' : '\0'));
     }
 };
-
-std::string Int32Bytes(uint32_t v) {
-    uint8_t b[4];
-    SetLE32(b, v);
-    return std::string(reinterpret_cast<char*>(b), 4);
-}
 
 const char* const KnownKeys[] = {
     "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
@@ -221,18 +214,27 @@ TManifest LoadManifest(const std::string& fileName) {
     if (auto v = l.Text("eula", l.CodePage)) l.Add("InstallerEULA", *v);
     if (auto path = l.String("readme")) l.Add("InstallerReadme", l.ReadFileBytes("readme", *path));
 
-    std::string scr;
-    if (auto path = l.String("scr")) scr = l.ReadFileBytes("scr", *path);
-    std::string mxf = VariantDigestOf(scr.data(), scr.size());
-    uint32_t mxl = static_cast<uint32_t>(scr.size());
-    if (auto v = l.String("mxf")) mxf = *v;
+    if (auto path = l.String("scr")) {
+        l.Result.HasScr = true;
+        try {
+            TFileStream file(l.Path(*path), fmOpenRead | fmShareDenyWrite);
+            int64_t size = file.Size();
+            if (size > 0x7FFFFFFF) l.Fail("scr", "file \"" + *path + "\" is too large for an item");
+            l.Result.Scr.Resize(static_cast<size_t>(size));
+            file.ReadBuffer(l.Result.Scr.Data(), l.Result.Scr.Size());
+        } catch (const EManifestError&) {
+            throw;
+        } catch (const std::exception&) {
+            l.Fail("scr", "cannot read file \"" + *path + "\"");
+        }
+    }
+    l.Result.CompressScr = l.Compress;
+    if (auto v = l.String("mxf")) l.Result.Mxf = *v;
     if (auto n = l.Node("mxl")) {
         if (!n->is_integer() || **n->as_integer() < 0 || **n->as_integer() > 0xFFFFFFFFll)
             l.Fail("mxl", "must be a number from 0 to 4294967295");
-        mxl = static_cast<uint32_t>(**n->as_integer());
+        l.Result.Mxl = static_cast<uint32_t>(**n->as_integer());
     }
-    l.Add("mxf", mxf);
-    l.Add("mxl", Int32Bytes(mxl));
 
     if (auto n = l.Node("item")) {
         const toml::array* items = n->as_array();
@@ -255,7 +257,5 @@ TManifest LoadManifest(const std::string& fileName) {
             l.Result.Items.push_back({*name, value, compressed});
         }
     }
-    // The payload goes last: small settings are then found without seeking past it.
-    if (!scr.empty() || l.Node("scr")) l.Add("SCR", scr);
     return std::move(l.Result);
 }

@@ -10,9 +10,19 @@ struct TManifestItem {
     bool Compressed = true;
 };
 
+#include "base/Buffer.h"
+#include <optional>
+
+// The payload ("SCR") and its check values are kept apart from the other items: the payload
+// may be large, and the tool digests and compresses it at the same time.
 struct TManifest {
     std::string Stub;                  // optional stub path from the manifest
-    std::vector<TManifestItem> Items;  // in the order they are stored
+    std::vector<TManifestItem> Items;  // stored first, in this order
+    bool HasScr = false;
+    TBuffer Scr;
+    bool CompressScr = true;
+    std::optional<std::string> Mxf;    // overrides of the computed check values
+    std::optional<uint32_t> Mxl;
 };
 
 // Reads and checks a manifest file; raises EManifestError naming the file and the key.

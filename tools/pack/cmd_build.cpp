@@ -4,8 +4,12 @@
 #include "Manifest.h"
 #include "Platform.h"
 #include "container/uExeAdder.h"
+#include "container/md5.h"
 #include "container/uPEUtils.h"
+#include "container/uZLib.h"
+#include "base/Endian.h"
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -68,6 +72,34 @@ int CmdBuild(const TVerbArgs& args) {
     TWriteHelper writer;
     for (const TManifestItem& item : manifest.Items)
         writer.AddItem(item.Name, item.Value.data(), item.Compressed, static_cast<int32_t>(item.Value.size()));
+
+    // The payload's digest and its compression each take seconds on a large screensaver: do
+    // them side by side.
+    const TBuffer& scr = manifest.Scr;
+    std::string mxf;
+    TBuffer packed;
+    try {
+        std::thread digest;
+        if (!manifest.Mxf) digest = std::thread([&] { mxf = VariantDigestOf(scr.Data(), scr.Size()); });
+        struct TJoin {
+            std::thread& T;
+            ~TJoin() { if (T.joinable()) T.join(); }
+        } join{digest};
+        if (manifest.CompressScr && !scr.Empty()) CompressBuffer(scr.Data(), scr.Size(), packed);
+    } catch (const std::exception& e) {
+        PrintError(outPath + ": " + e.what());
+        return ExitDamaged;
+    }
+    if (manifest.Mxf) mxf = *manifest.Mxf;
+    uint8_t mxl[4];
+    SetLE32(mxl, manifest.Mxl.value_or(static_cast<uint32_t>(scr.Size())));
+    writer.AddItem("mxf", mxf.data(), manifest.CompressScr, static_cast<int32_t>(mxf.size()));
+    writer.AddItem("mxl", mxl, manifest.CompressScr, 4);
+    // The payload goes last, so that the installer finds its small settings without reading past it.
+    if (manifest.HasScr) {
+        if (!packed.Empty()) writer.AddCompressedStream("SCR", std::move(packed));
+        else writer.AddItem("SCR", scr.Data(), false, static_cast<int32_t>(scr.Size()));
+    }
 
     // Written beside the target and moved over it only when complete.
     const std::string temp = outPath + ".part";

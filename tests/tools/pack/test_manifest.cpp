@@ -47,15 +47,17 @@ TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
         return std::string("<absent>");
     };
     TManifest m = write("guid = \"g\"\nscr_name = \"s\"\nscr = \"s.scr\"\ncheck_admin = false\n");
-    EXPECT_EQ(find(m, "SCR"), "payload");
-    EXPECT_EQ(find(m, "mxl"), std::string("\x07\0\0\0", 4));
-    EXPECT_EQ(find(m, "mxf").size(), 32u);
+    EXPECT_TRUE(m.HasScr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Scr.Data()), m.Scr.Size()), "payload");
+    EXPECT_FALSE(m.Mxf);
+    EXPECT_FALSE(m.Mxl);
     EXPECT_EQ(find(m, "InstallerCheckAdmin"), std::string(1, '\0'));
     EXPECT_EQ(find(m, "InstallerSilent"), "<absent>");  // unset switches keep the installer's default
-    EXPECT_EQ(m.Items.back().Name, "SCR");
+    EXPECT_EQ(find(m, "SCR"), "<absent>");              // the payload is carried apart
     m = write("guid = \"g\"\nscr_name = \"s\"\nmxf = \"abc\"\nmxl = 3\n");
-    EXPECT_EQ(find(m, "mxf"), "abc");
-    EXPECT_EQ(find(m, "mxl"), std::string("\x03\0\0\0", 4));
+    EXPECT_FALSE(m.HasScr);
+    EXPECT_EQ(m.Mxf.value_or(""), "abc");
+    EXPECT_EQ(m.Mxl.value_or(0), 3u);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\nmxl = -1\n"), EManifestError);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\ntitle = \"\xe2\x82\xac\"\ncodepage = 932\n"), EManifestError);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\neula = \"a\"\neula_file = \"b\"\n"), EManifestError);

@@ -61,8 +61,8 @@ expect_exit 1 "$PACK" get "$WORK/setup.exe" scr
 echo "-- verify"
 "$PACK" verify "$WORK/setup.exe" --json > "$WORK/verify.json"
 [ "$(json "$WORK/verify.json" "d['ok']")" = True ] || fail "verify"
-# A later mxf wins, as in the installer: an extra item with a wrong one breaks the check.
-{ cat "$WORK/m.toml"; printf '[[item]]\nname = "mxf"\ntext = "%s"\n' 00000000000000000000000000000000; } > "$WORK/t.toml"
+# A wrong expected digest is reported.
+{ printf 'mxf = "%s"\n' 00000000000000000000000000000000; cat "$WORK/m.toml"; } > "$WORK/t.toml"
 "$PACK" build "$WORK/t.toml" -o "$WORK/tampered.exe" --stub "$STUB"
 expect_exit 1 "$PACK" verify "$WORK/tampered.exe"
 # Every "SCR" value is part of the data, in stored order; mxl limits what the digest covers.
