@@ -64,13 +64,13 @@ int CmdList(const TVerbArgs& args) {
     if (json) {
         TJsonWriter j;
         j.BeginObject().Key("found").Bool(found);
-        if (found) j.Key("key").Number(key & 0xFF);
+        if (found) j.Key("key").Number(key);
         j.Key("items").BeginArray();
         for (const TItemType& item : items) { j.BeginObject(); ItemJson(j, item); j.EndObject(); }
         j.EndArray().EndObject();
         WriteStdout(j.Text() + "\n");
     } else if (found) {
-        std::string out = "key " + std::to_string(key & 0xFF) + ", " + std::to_string(items.size()) + " items\n";
+        std::string out = "key " + std::to_string(key) + ", " + std::to_string(items.size()) + " items\n";
         for (const TItemType& item : items)
             out += (item.Compressed ? "z " : "- ") + std::to_string(item.Size()) + "\t" + Printable(item.Name) + "\n";
         WriteStdout(out);
