@@ -31,6 +31,7 @@ inline std::filesystem::path EnvPath(const char* name) {
 }
 
 inline std::filesystem::path TestData(const std::string& name) { return EnvPath("KESTRIN_TEST_DATA") / name; }
+inline std::string SourceFile(const std::string& relative) { return NativePath(EnvPath("KESTRIN_SOURCE_DIR") / relative); }
 inline std::string Fixture(const std::string& name) { return NativePath(EnvPath("KESTRIN_FIXTURES") / name); }
 
 // A directory of its own for one test, removed with everything in it afterwards.

@@ -22,8 +22,8 @@ TEST(Manifest, WelcomePatternsTakeExactlyOneString) {
 
 TEST(Manifest, PicturesAndIconsAreCheckedForWhatTheyClaim) {
     std::string why;
-    std::string bmp = [] { auto b = ReadFile(NativePath(TestData("../../demo/files/top.bmp"))); return std::string(b.begin(), b.end()); }();
-    std::string ico = [] { auto b = ReadFile(NativePath(TestData("../../demo/files/icon.ico"))); return std::string(b.begin(), b.end()); }();
+    std::string bmp = [] { auto b = ReadFile(SourceFile("demo/files/top.bmp")); return std::string(b.begin(), b.end()); }();
+    std::string ico = [] { auto b = ReadFile(SourceFile("demo/files/icon.ico")); return std::string(b.begin(), b.end()); }();
     ASSERT_FALSE(bmp.empty());
     EXPECT_TRUE(LooksLikeBmp(bmp, why)) << why;
     EXPECT_TRUE(LooksLikeIco(ico, why)) << why;
