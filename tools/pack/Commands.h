@@ -12,6 +12,8 @@ int CmdList(const TVerbArgs& args);
 int CmdGet(const TVerbArgs& args);
 int CmdVerify(const TVerbArgs& args);
 int CmdAdd(const TVerbArgs& args);
+int CmdSetIcon(const TVerbArgs& args);
+int CmdResources(const TVerbArgs& args);
 
 // Prints "kestrin-pack: <message>" to standard error.
 void PrintError(const std::string& message);

@@ -26,6 +26,8 @@ const TVerb Verbs[] = {
     {"get", CmdGet, "get FILE NAME [-o OUT] [--json]"},
     {"verify", CmdVerify, "verify FILE [--json]"},
     {"add", CmdAdd, "add FILE [--flag 0|1] [--raw] NAME=TEXT | NAME=@PATH ..."},
+    {"set-icon", CmdSetIcon, "set-icon EXE ICO [--group MAINICON]"},
+    {"resources", CmdResources, "resources EXE [--json]"},
 };
 
 void PrintHelp(FILE* out) {
