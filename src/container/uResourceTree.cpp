@@ -20,6 +20,8 @@ enum : uint32_t {
 };
 // Offsets into TNTHeaders' bytes (signature, file header, optional header).
 enum { PointerToSymbolTableAt = 12, NumberOfSymbolsAt = 16, SizeOfInitializedDataAt = 32, CheckSumAt = 88 };
+// Data-directory indices (windows.h defines the usual names as macros).
+enum : unsigned { DirResource = 2, DirSecurity = 4, DirBaseReloc = 5, DirDebug = 6 };
 enum { DirectoryHeaderSize = 16, EntrySize = 8, DataEntrySize = 16, DebugEntrySize = 28 };
 
 std::string Decimal(uint32_t v) { return std::to_string(v); }
@@ -434,7 +436,7 @@ void TResourceDataOperator::Parse() {
     TSectionData* data = SectionHeader->SectionData.get();
     TNTHeaders* nt = SectionHeader->Image ? SectionHeader->Image->NTHeaders.get() : nullptr;
     // The tree is read from the section's start; a resource directory elsewhere is not understood.
-    uint32_t directory = nt ? nt->DataDirectoryAddress(TNTHeaders::IMAGE_DIRECTORY_ENTRY_RESOURCE) : 0;
+    uint32_t directory = nt ? nt->DataDirectoryAddress(DirResource) : 0;
     if (!data || data->Size <= 0 || (directory != 0 && directory != SectionRVA)) {
         ++DamagedEntries;
         return;
@@ -502,8 +504,8 @@ void TResourceDataOperator::Rebuild() {
             bool fixed = (h->Characteristics() & (SCN_CNT_CODE | SCN_MEM_EXECUTE)) ||
                          !(h->Characteristics() & SCN_MEM_DISCARDABLE);
             for (unsigned i = 0; i < 16 && !fixed; ++i)
-                if (i != TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY && i != TNTHeaders::IMAGE_DIRECTORY_ENTRY_BASERELOC &&
-                    i != 6 && nt->DataDirectorySize(i) &&
+                if (i != DirSecurity && i != DirBaseReloc &&
+                    i != DirDebug && nt->DataDirectorySize(i) &&
                     InRange(nt->DataDirectoryAddress(i), h->VirtualAddress(), VirtualSpan(*h, sectionAlignment)))
                     fixed = true;
             if (fixed) movable = false;
@@ -553,7 +555,7 @@ void TResourceDataOperator::Rebuild() {
         return 0;
     };
     // Debug directory entries address their data both by RVA and by file offset.
-    uint32_t debugRva = nt->DataDirectoryAddress(6), debugSize = nt->DataDirectorySize(6);
+    uint32_t debugRva = nt->DataDirectoryAddress(DirDebug), debugSize = nt->DataDirectorySize(DirDebug);
     if (debugSize && (addressDelta || fileDelta)) {
         for (auto& s : image->Sections) {
             TSectionHeader* h = s.get();
@@ -569,7 +571,7 @@ void TResourceDataOperator::Rebuild() {
         }
     }
     for (unsigned i = 0; i < 16; ++i) {
-        if (i == TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY || !nt->HasDataDirectory(i)) continue;
+        if (i == DirSecurity || !nt->HasDataDirectory(i)) continue;
         uint32_t address = nt->DataDirectoryAddress(i);
         if (address && nt->DataDirectorySize(i))
             nt->SetDataDirectory(i, static_cast<uint32_t>(address + movedAddress(address)), nt->DataDirectorySize(i));
@@ -604,7 +606,7 @@ void TResourceDataOperator::Rebuild() {
         nt->SizeOfImage = end;
     }
     for (unsigned i = 0; i < 16; ++i) {
-        if (i == TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY) continue;
+        if (i == DirSecurity) continue;
         if (nt->HasDataDirectory(i) && nt->DataDirectoryAddress(i) == va) {
             nt->SetDataDirectory(i, va, length);
             break;
@@ -613,11 +615,11 @@ void TResourceDataOperator::Rebuild() {
     // Saving keeps nothing behind the last section: a certificate table or a COFF symbol table
     // there is gone, and the headers must not point at it.
     uint32_t newEnd = image->EndOfImage();
-    uint32_t certificate = nt->DataDirectoryAddress(TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY);
-    uint32_t certificateSize = nt->DataDirectorySize(TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY);
+    uint32_t certificate = nt->DataDirectoryAddress(DirSecurity);
+    uint32_t certificateSize = nt->DataDirectorySize(DirSecurity);
     if ((certificate || certificateSize) &&
         (certificate >= oldEnd || uint64_t(certificate) + certificateSize > newEnd))
-        nt->SetDataDirectory(TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY, 0, 0);
+        nt->SetDataDirectory(DirSecurity, 0, 0);
     if (GetLE32(h + PointerToSymbolTableAt) >= oldEnd) {
         SetLE32(h + PointerToSymbolTableAt, 0);
         SetLE32(h + NumberOfSymbolsAt, 0);

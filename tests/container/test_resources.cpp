@@ -245,7 +245,7 @@ TEST(ResourceTree, RebuildKeepsEveryResourceAndIsStable) {
             length = s->SectionData->DataLength;
             EXPECT_EQ(s->VirtualSize(), length);
             EXPECT_EQ(s->SizeOfRawData(), AlignUp(length, image.NTHeaders->FileAlignment()));
-            EXPECT_EQ(image.NTHeaders->DataDirectorySize(TNTHeaders::IMAGE_DIRECTORY_ENTRY_RESOURCE), length);
+            EXPECT_EQ(image.NTHeaders->DataDirectorySize(2), length);
             EXPECT_EQ(GetLE32(image.NTHeaders->View() + 88), 0u);  // CheckSum
         }
         EXPECT_EQ(Records(exe), before) << name;
@@ -287,7 +287,7 @@ TEST(IconReplacement, IconsOfOneThreeAndSevenImagesGrowAndShrinkTheSection) {
         ExpectSoundLayout(exe);
         EXPECT_EQ(SectionBytes(exe, ".reloc"), relocations);
         TPEImage image(exe);
-        EXPECT_EQ(image.NTHeaders->DataDirectoryAddress(TNTHeaders::IMAGE_DIRECTORY_ENTRY_BASERELOC),
+        EXPECT_EQ(image.NTHeaders->DataDirectoryAddress(5),
                   image.FindSection(".reloc")->VirtualAddress());
         if (std::string(ico) == "icon7.ico") {
             EXPECT_GT(SectionRva(exe, ".reloc"), relocRva);
@@ -365,8 +365,8 @@ TEST(IconReplacement, CertificateTableIsNotLeftPointingPastTheEnd) {
     WriteFile(exe, file);
     ASSERT_TRUE(SetIcon(exe, Fixture("icon3.ico")));
     TPEImage image(exe);
-    EXPECT_EQ(image.NTHeaders->DataDirectoryAddress(TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY), 0u);
-    EXPECT_EQ(image.NTHeaders->DataDirectorySize(TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY), 0u);
+    EXPECT_EQ(image.NTHeaders->DataDirectoryAddress(4), 0u);
+    EXPECT_EQ(image.NTHeaders->DataDirectorySize(4), 0u);
     EXPECT_EQ(uint64_t(image.EndOfImage()), fs::file_size(fs::path(exe)));
 }
 
