@@ -464,6 +464,13 @@ namespace {
 
 bool InRange(uint32_t value, uint32_t start, uint32_t length) { return value >= start && value - start < length; }
 
+// An upper bound of what WriteTree writes for the tree.
+uint64_t EstimatedSize(const TResourceItem& node) {
+    uint64_t size = DirectoryHeaderSize + EntrySize + DataEntrySize + 4 + node.DataSize() + 4 + 2 * node.WideName.size();
+    for (const auto& c : node.Children) size += EstimatedSize(*c);
+    return size;
+}
+
 uint32_t VirtualSpan(const TSectionHeader& s, uint32_t alignment) {
     return AlignUp(std::max(s.VirtualSize(), s.SizeOfRawData()), alignment);
 }
@@ -479,6 +486,8 @@ void TResourceDataOperator::Rebuild() {
     const uint32_t oldEnd = image->EndOfImage();
 
     TMemoryStream tree;
+    tree.SetSize(EstimatedSize(*Root) + fileAlignment);  // one allocation, not a series of growths
+    tree.SetSize(0);
     const uint32_t length = Root->WriteTree(tree);
     const uint32_t padded = static_cast<uint32_t>(tree.Size());
 
@@ -583,12 +592,13 @@ void TResourceDataOperator::Rebuild() {
         h->SectionData->Position = h->PointerToRawData();
     }
 
+    // The section takes the written bytes over instead of copying them (large icons).
     TSectionData* data = rsrc->SectionData.get();
     tree.SetPosition(0);
-    data->LoadFromStream(tree, 0, static_cast<int32_t>(padded));
+    data->Bytes = std::move(tree);
+    data->Size = static_cast<int32_t>(padded);
     data->Position = pointer;
     data->DataLength = length;
-    tree.Clear();
     rsrc->SetPointerToRawData(pointer);
     rsrc->SetSizeOfRawData(padded);
     rsrc->SetVirtualSize(virtualSize);
@@ -674,7 +684,8 @@ bool ReplaceIconFromStream(const std::string& fileName, TStream& icon, const std
     std::vector<TIconImage> images = ReadIconFile(icon, header);
 
     TPEImage image(fileName);
-    TResourceDataOperator op(image.FindSection(".rsrc"));
+    auto operatorOwner = std::make_unique<TResourceDataOperator>(image.FindSection(".rsrc"));
+    TResourceDataOperator& op = *operatorOwner;
     // Rewriting a tree that was only partly readable would lose what could not be read.
     if (op.DamagedEntries) throw EImageBlockException();
     TResourceItem* group = op.FindEntry(RT_GROUP_ICON_TYPE, groupName);
@@ -708,7 +719,9 @@ bool ReplaceIconFromStream(const std::string& fileName, TStream& icon, const std
     groupData.SetPosition(0);
     group->ReplaceData(groupData, groupData.Size());
 
+    images.clear();
     op.Rebuild();
+    operatorOwner.reset();  // the tree's copy of the resources is not needed for saving
     image.Save();
     return true;
 }
