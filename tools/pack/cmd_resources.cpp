@@ -9,7 +9,11 @@ namespace {
 
 // A type or name identifier as shown: its number, or its string in double quotes.
 std::string IdText(const TResourceItem& node) {
-    return node.Named ? "\"" + Utf16ToUtf8(node.WideName) + "\"" : std::to_string(node.Number);
+    if (!node.Named) return std::to_string(node.Number);
+    std::string text(1, '"');
+    text += Utf16ToUtf8(node.WideName);
+    text += '"';
+    return text;
 }
 
 void JsonId(TJsonWriter& json, const TResourceItem& node) {
