@@ -24,7 +24,7 @@ void WriteStdout(const void* data, size_t size) { CapturedOut.append(static_cast
 
 namespace {
 
-fs::path Fixture(const std::string& name) { return EnvPath("KESTRIN_RESOURCE_FIXTURES") / name; }
+fs::path ResFixture(const std::string& name) { return EnvPath("KESTRIN_RESOURCE_FIXTURES") / name; }
 
 // One resource as a comparable record: type, name, language, code page, bytes.
 using TRecord = std::tuple<std::string, std::string, uint32_t, uint32_t, Bytes>;
@@ -205,7 +205,7 @@ void ExpectReplaced(const std::vector<TRecord>& before, const std::vector<TRecor
 
 TEST(ResourceTree, ReadsNamedTypesLanguagesAndStringNames) {
     unsigned damaged = 1;
-    auto records = Records(NativePath(Fixture("app.exe")), &damaged);
+    auto records = Records(NativePath(ResFixture("app.exe")), &damaged);
     EXPECT_EQ(damaged, 0u);
     std::set<std::tuple<std::string, std::string, uint32_t>> keys;
     for (auto& r : records) keys.emplace(std::get<0>(r), std::get<1>(r), std::get<2>(r));
@@ -221,7 +221,7 @@ TEST(ResourceTree, ReadsNamedTypesLanguagesAndStringNames) {
     ASSERT_TRUE(hello);
     EXPECT_EQ(std::get<4>(*hello), ToBytes(std::string("hello\0", 6)));
 
-    TPEImage image(NativePath(Fixture("app.exe")));
+    TPEImage image(NativePath(ResFixture("app.exe")));
     TResourceDataOperator op(image.FindSection(".RSRC"));
     TResourceItem* leaf = op.FindEntry(14, "mainicon");
     ASSERT_TRUE(leaf);
@@ -233,7 +233,7 @@ TEST(ResourceTree, ReadsNamedTypesLanguagesAndStringNames) {
 TEST(ResourceTree, RebuildKeepsEveryResourceAndIsStable) {
     TempDir dir;
     for (const char* name : {"app.exe", "app_debug.exe"}) {
-        std::string exe = Copy(dir, Fixture(name), name);
+        std::string exe = Copy(dir, ResFixture(name), name);
         auto before = Records(exe);
         uint32_t length = 0;
         {
@@ -268,22 +268,22 @@ TEST(ResourceTree, RebuildKeepsEveryResourceAndIsStable) {
             image.Save();
         }
         EXPECT_EQ(ReadFile(exe), once) << name;
-        EXPECT_EQ(RunProgram(exe), RunProgram(NativePath(Fixture(name))));
+        EXPECT_EQ(RunProgram(exe), RunProgram(NativePath(ResFixture(name))));
     }
 }
 
 TEST(IconReplacement, IconsOfOneThreeAndSevenImagesGrowAndShrinkTheSection) {
     TempDir dir;
-    std::string exe = Copy(dir, Fixture("app.exe"), "app.exe");
+    std::string exe = Copy(dir, ResFixture("app.exe"), "app.exe");
     Bytes relocations = SectionBytes(exe, ".reloc");
     ASSERT_FALSE(relocations.empty());
     // 7 images with a 256x256 PNG make the section outgrow the room before .reloc; 1 shrinks it.
     for (const char* ico : {"icon7.ico", "icon1.ico", "icon3.ico", "icon7.ico"}) {
         auto before = Records(exe);
         uint32_t relocRva = SectionRva(exe, ".reloc");
-        ASSERT_TRUE(SetIcon(exe, Fixture(ico))) << ico;
+        ASSERT_TRUE(SetIcon(exe, ResFixture(ico))) << ico;
         auto after = Records(exe);
-        ExpectReplaced(before, after, "'MAINICON'", ReadFile(NativePath(Fixture(ico))));
+        ExpectReplaced(before, after, "'MAINICON'", ReadFile(NativePath(ResFixture(ico))));
         ExpectSoundLayout(exe);
         EXPECT_EQ(SectionBytes(exe, ".reloc"), relocations);
         TPEImage image(exe);
@@ -304,11 +304,11 @@ TEST(IconReplacement, IconsOfOneThreeAndSevenImagesGrowAndShrinkTheSection) {
 
 TEST(IconReplacement, DebugSectionsAndSymbolTableBehindTheResources) {
     TempDir dir;
-    std::string exe = Copy(dir, Fixture("app_debug.exe"), "app.exe");
+    std::string exe = Copy(dir, ResFixture("app_debug.exe"), "app.exe");
     Bytes debugInfo = SectionBytes(exe, ".debug_info");
     auto before = Records(exe);
-    ASSERT_TRUE(SetIcon(exe, Fixture("icon7.ico")));
-    ExpectReplaced(before, Records(exe), "'MAINICON'", ReadFile(NativePath(Fixture("icon7.ico"))));
+    ASSERT_TRUE(SetIcon(exe, ResFixture("icon7.ico")));
+    ExpectReplaced(before, Records(exe), "'MAINICON'", ReadFile(NativePath(ResFixture("icon7.ico"))));
     ExpectSoundLayout(exe);
     TPEImage image(exe);
     EXPECT_EQ(GetLE32(image.NTHeaders->View() + 12), 0u);  // the dropped symbol table is not referenced
@@ -319,11 +319,11 @@ TEST(IconReplacement, DebugSectionsAndSymbolTableBehindTheResources) {
 
 TEST(IconReplacement, LeavesTheFileUntouchedWhenNothingMatchesOrTheSectionCannotGrow) {
     TempDir dir;
-    std::string exe = Copy(dir, Fixture("app.exe"), "app.exe");
+    std::string exe = Copy(dir, ResFixture("app.exe"), "app.exe");
     Bytes original = ReadFile(exe);
-    EXPECT_FALSE(SetIcon(exe, Fixture("icon3.ico"), "NOSUCHGROUP"));
+    EXPECT_FALSE(SetIcon(exe, ResFixture("icon3.ico"), "NOSUCHGROUP"));
     EXPECT_EQ(ReadFile(exe), original);
-    EXPECT_FALSE(SetIcon(dir.File("missing.exe"), Fixture("icon3.ico")));
+    EXPECT_FALSE(SetIcon(dir.File("missing.exe"), ResFixture("icon3.ico")));
 
     // A bad icon file changes nothing.
     WriteFile(dir.File("bad.ico"), ToBytes(std::string("\0\0\1\0\5\0garbage", 13)));
@@ -342,10 +342,10 @@ TEST(IconReplacement, LeavesTheFileUntouchedWhenNothingMatchesOrTheSectionCannot
         SetLE32(pinned.data() + header + 36, reloc->Characteristics() & ~0x02000000u);
     }
     WriteFile(exe, pinned);
-    EXPECT_THROW(SetIcon(exe, Fixture("icon7.ico")), EResourceLayoutError);
+    EXPECT_THROW(SetIcon(exe, ResFixture("icon7.ico")), EResourceLayoutError);
     EXPECT_EQ(ReadFile(exe), pinned);
     uint32_t relocRva = SectionRva(exe, ".reloc");
-    ASSERT_TRUE(SetIcon(exe, Fixture("icon1.ico")));
+    ASSERT_TRUE(SetIcon(exe, ResFixture("icon1.ico")));
     EXPECT_EQ(SectionRva(exe, ".reloc"), relocRva);
     ExpectSoundLayout(exe);
 #ifdef _WIN32
@@ -355,7 +355,7 @@ TEST(IconReplacement, LeavesTheFileUntouchedWhenNothingMatchesOrTheSectionCannot
 
 TEST(IconReplacement, CertificateTableIsNotLeftPointingPastTheEnd) {
     TempDir dir;
-    Bytes file = ReadFile(NativePath(Fixture("app.exe")));
+    Bytes file = ReadFile(NativePath(ResFixture("app.exe")));
     uint32_t end = static_cast<uint32_t>(file.size());
     file.resize(file.size() + 512, 0x5A);
     uint32_t lfanew = GetLE32(file.data() + 60);
@@ -363,7 +363,7 @@ TEST(IconReplacement, CertificateTableIsNotLeftPointingPastTheEnd) {
     SetLE32(file.data() + lfanew + 24 + 96 + 8 * 4 + 4, 512);
     std::string exe = dir.File("signed.exe");
     WriteFile(exe, file);
-    ASSERT_TRUE(SetIcon(exe, Fixture("icon3.ico")));
+    ASSERT_TRUE(SetIcon(exe, ResFixture("icon3.ico")));
     TPEImage image(exe);
     EXPECT_EQ(image.NTHeaders->DataDirectoryAddress(4), 0u);
     EXPECT_EQ(image.NTHeaders->DataDirectorySize(4), 0u);
@@ -372,10 +372,10 @@ TEST(IconReplacement, CertificateTableIsNotLeftPointingPastTheEnd) {
 
 TEST(ResourceTree, DamagedTreesAreCutShortAndNeverRewritten) {
     TempDir dir;
-    Bytes original = ReadFile(NativePath(Fixture("app.exe")));
+    Bytes original = ReadFile(NativePath(ResFixture("app.exe")));
     uint32_t base;
     {
-        TPEImage image(NativePath(Fixture("app.exe")));
+        TPEImage image(NativePath(ResFixture("app.exe")));
         base = image.FindSection(".rsrc")->PointerToRawData();
     }
     struct TCase {
@@ -397,7 +397,7 @@ TEST(ResourceTree, DamagedTreesAreCutShortAndNeverRewritten) {
         unsigned count = 0;
         Records(exe, &count);
         EXPECT_GT(count, 0u) << c.What;
-        EXPECT_THROW(SetIcon(exe, Fixture("icon3.ico")), EImageBlockException) << c.What;
+        EXPECT_THROW(SetIcon(exe, ResFixture("icon3.ico")), EImageBlockException) << c.What;
         EXPECT_EQ(ReadFile(exe), damaged) << c.What;
     }
     // Random damage anywhere in the directory: reading never fails, and whatever reads as
@@ -423,7 +423,7 @@ TEST(ResourceTree, DamagedTreesAreCutShortAndNeverRewritten) {
 
 TEST(PackVerbs, ResourcesAndSetIcon) {
     TempDir dir;
-    std::string exe = Copy(dir, Fixture("app.exe"), "app.exe");
+    std::string exe = Copy(dir, ResFixture("app.exe"), "app.exe");
     CapturedOut.clear();
     ASSERT_EQ(CmdResources({exe, "--json"}), ExitOk);
     std::string before = CapturedOut;
@@ -433,14 +433,14 @@ TEST(PackVerbs, ResourcesAndSetIcon) {
     EXPECT_NE(before.find("\"sha256\": \"" + Sha256Hex("hello\0", 6) + "\""), std::string::npos);
 
     CapturedErr.clear();
-    EXPECT_EQ(CmdSetIcon({exe, NativePath(Fixture("icon3.ico")), "--group", "NOPE"}), ExitNotFound);
+    EXPECT_EQ(CmdSetIcon({exe, NativePath(ResFixture("icon3.ico")), "--group", "NOPE"}), ExitNotFound);
     EXPECT_NE(CapturedErr.find("NOPE"), std::string::npos);
-    EXPECT_EQ(CmdSetIcon({exe, NativePath(Fixture("icon7.ico"))}), ExitOk);
+    EXPECT_EQ(CmdSetIcon({exe, NativePath(ResFixture("icon7.ico"))}), ExitOk);
     CapturedOut.clear();
     ASSERT_EQ(CmdResources({exe}), ExitOk);
     EXPECT_NE(CapturedOut.find("14\t\"MAINICON\"\t1041\t0\t" + std::to_string(6 + 7 * 14) + "\t"), std::string::npos)
         << CapturedOut;
-    EXPECT_EQ(CmdSetIcon({dir.File("none.exe"), NativePath(Fixture("icon7.ico"))}), ExitNotFound);
+    EXPECT_EQ(CmdSetIcon({dir.File("none.exe"), NativePath(ResFixture("icon7.ico"))}), ExitNotFound);
     EXPECT_THROW(CmdSetIcon({exe}), EUsage);
 }
 
@@ -449,7 +449,7 @@ TEST(WinePrograms, SetIconChangesOnlyTheGroupAndItsImages) {
     fs::path programs = EnvPath("KESTRIN_WINE_PROGRAMS");
     if (programs.empty() || !fs::exists(programs)) GTEST_SKIP() << "Wine's PE32 programs are not installed";
     TempDir dir;
-    Bytes icoFile = ReadFile(NativePath(Fixture("icon7.ico")));
+    Bytes icoFile = ReadFile(NativePath(ResFixture("icon7.ico")));
     int tested = 0;
     for (const char* name : {"cmd.exe", "notepad.exe", "regedit.exe", "taskmgr.exe", "winemine.exe"}) {
         if (!fs::exists(programs / name)) continue;
@@ -460,7 +460,7 @@ TEST(WinePrograms, SetIconChangesOnlyTheGroupAndItsImages) {
             if (std::get<0>(r) == "14") { group = std::get<1>(r); break; }
         if (group.empty()) continue;
         std::string groupArg = group[0] == '\'' ? group.substr(1, group.size() - 2) : group;
-        ASSERT_TRUE(SetIcon(exe, Fixture("icon7.ico"), groupArg)) << name;
+        ASSERT_TRUE(SetIcon(exe, ResFixture("icon7.ico"), groupArg)) << name;
         ExpectReplaced(before, Records(exe), group, icoFile);
         ExpectSoundLayout(exe);
         ++tested;
