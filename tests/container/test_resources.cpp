@@ -465,7 +465,9 @@ TEST(WinePrograms, SetIconChangesOnlyTheGroupAndItsImages) {
         ExpectSoundLayout(exe);
         ++tested;
 #ifdef _WIN32
-        if (std::string(name) == "cmd.exe") EXPECT_EQ(RunProgram(exe, "/c exit 7"), 7);
+        if (std::string(name) == "cmd.exe") {
+            EXPECT_EQ(RunProgram(exe, "/c exit 7"), 7);
+        }
 #else
         // wrestool reads the group and its images back as an icon file with exactly our images.
         if (std::system("wrestool --version >/dev/null 2>&1") == 0) {
