@@ -1,0 +1,42 @@
+#include "startup/uAdministrator.h"
+#include "startup/uSystemLibrary.h"
+#include "startup/uWindowsVersion.h"
+#include <memory>
+
+namespace {
+struct TTokenHandle {
+    HANDLE Value = nullptr;
+    ~TTokenHandle() { if (Value) CloseHandle(Value); }
+};
+struct TSid {
+    PSID Value = nullptr;
+    ~TSid() { if (Value) FreeSid(Value); }
+};
+}  // namespace
+
+bool IsAdministrator() { return IsAdministrator(WindowsVersion().Platform); }
+
+bool IsAdministrator(DWORD platformId) {
+    if (platformId != VER_PLATFORM_WIN32_NT) return true;
+    TTokenHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.Value)) return false;
+    DWORD size = 0;
+    GetTokenInformation(token.Value, TokenGroups, nullptr, 0, &size);
+    if (size < sizeof(TOKEN_GROUPS)) return false;
+    std::unique_ptr<DWORD[]> groupBuffer(new DWORD[(size + sizeof(DWORD) - 1) / sizeof(DWORD)]);
+    if (!GetTokenInformation(token.Value, TokenGroups, groupBuffer.get(), size, &size)) return false;
+    TSid administrators;
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators.Value))
+        return false;
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(groupBuffer.get());
+    for (DWORD i = 0; i < groups->GroupCount; ++i)
+        if (EqualSid(groups->Groups[i].Sid, administrators.Value)) return true;
+    // Not listed: let the system decide (a token whose membership is held elsewhere).
+    TSystemLibrary advapi("advapi32.dll");
+    using TCheckTokenMembership = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
+    auto check = advapi.Proc<TCheckTokenMembership>("CheckTokenMembership");
+    BOOL member = FALSE;
+    return check && check(nullptr, administrators.Value, &member) && member;
+}

@@ -1,0 +1,32 @@
+#include "startup/uDuplicate.h"
+#include <windows.h>
+
+namespace {
+HANDLE DuplicateMutex = nullptr;
+}
+
+bool CheckDuplicate(const std::string& name) {
+    ReleaseDuplicate();  // a second call must not leak the handle of the first
+    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+    if (existing) {
+        ReleaseMutex(existing);  // fails harmlessly: this process never owned it
+        CloseHandle(existing);
+        return false;
+    }
+    HANDLE created = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
+        // It appeared between the two calls (or could not be opened with full access).
+        CloseHandle(created);
+        return false;
+    }
+    DuplicateMutex = created;
+    return DuplicateMutex != nullptr;
+}
+
+void ReleaseDuplicate() {
+    if (DuplicateMutex) {
+        ReleaseMutex(DuplicateMutex);
+        CloseHandle(DuplicateMutex);
+        DuplicateMutex = nullptr;
+    }
+}

@@ -1,0 +1,117 @@
+#include "startup/uStartup.h"
+#include "container/uExeAdder.h"
+#include "startup/uAdministrator.h"
+#include "startup/uInternationalUtils.h"
+#include "startup/uMessageDialog.h"
+#include "startup/uSecurityUtils.h"
+#include "startup/uWindowsVersion.h"
+#include <windows.h>
+
+std::string AdminRequiredMessage(bool japanese) {
+    if (japanese)
+        // "管理者権限で起動できませんでした" CR LF "管理者権限を持ったユーザーで起動してください", Shift-JIS
+        return "\x8A\xC7\x97\x9D\x8E\xD2\x8C\xA0\x8C\xC0\x82\xC5\x8B" "N\x93\xAE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"
+               "\x82\xC5\x82\xB5\x82\xBD\r\n\x8A\xC7\x97\x9D\x8E\xD2\x8C\xA0\x8C\xC0\x82\xF0\x8E\x9D\x82\xC1\x82\xBD"
+               "\x83\x86\x81[\x83U\x81[\x82\xC5\x8B" "N\x93\xAE\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
+    return "Please start by the user who has the Administrator authority.";
+}
+
+bool ReadCheckAdmin(const std::string& exePath) {
+    TItemType item;
+    try {
+        ReadItem(exePath, "InstallerCheckAdmin", item);
+    } catch (...) {
+        return true;  // unreadable data: the check applies
+    }
+    bool result = item.Size() > 0 ? item.Data.Data()[0] != 0 : true;
+    FreeItem(item);
+    return result;
+}
+
+namespace {
+std::string ModuleFileName() {
+    char path[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::string() : std::string(path, n);
+}
+}  // namespace
+
+bool ReadCheckAdmin() { return ReadCheckAdmin(ModuleFileName()); }
+
+std::string RelaunchParameters(const std::string& accountName) {
+    // Account names cannot hold a double quote; drop any so the quoting stays intact.
+    std::string name;
+    for (char c : accountName)
+        if (c != '"') name += c;
+    return "/AsAdmin \"" + name + "\"";
+}
+
+std::string ParamStr(const std::string& commandLine, int index) {
+    size_t p = 0;
+    const size_t n = commandLine.size();
+    for (int i = 0;; ++i) {
+        while (p < n && static_cast<unsigned char>(commandLine[p]) <= ' ') ++p;
+        if (p >= n) return std::string();
+        std::string arg;
+        bool quoted = false;
+        while (p < n && (quoted || static_cast<unsigned char>(commandLine[p]) > ' ')) {
+            if (commandLine[p] == '"')
+                quoted = !quoted;
+            else
+                arg += commandLine[p];
+            ++p;
+        }
+        if (i == index) return arg;
+    }
+}
+
+int ParamCount(const std::string& commandLine) {
+    int count = 0;
+    size_t p = 0;
+    const size_t n = commandLine.size();
+    for (;;) {
+        while (p < n && static_cast<unsigned char>(commandLine[p]) <= ' ') ++p;
+        if (p >= n) return count > 0 ? count - 1 : 0;
+        bool quoted = false;
+        while (p < n && (quoted || static_cast<unsigned char>(commandLine[p]) > ' ')) {
+            if (commandLine[p] == '"') quoted = !quoted;
+            ++p;
+        }
+        ++count;
+    }
+}
+
+std::string ParamStr(int index) {
+    if (index == 0) return ModuleFileName();
+    return ParamStr(GetCommandLineA(), index);
+}
+
+unsigned TSystemStartupEnvironment::WindowsMajorVersion() { return WindowsVersion().Major; }
+std::string TSystemStartupEnvironment::FirstArgument() { return ParamStr(1); }
+std::string TSystemStartupEnvironment::ExePath() { return ModuleFileName(); }
+bool TSystemStartupEnvironment::IsJapanese() { return ::IsJapanese(); }
+bool TSystemStartupEnvironment::ReadCheckAdmin() { return ::ReadCheckAdmin(); }
+bool TSystemStartupEnvironment::IsAdministrator() { return ::IsAdministrator(); }
+bool TSystemStartupEnvironment::GetCurrentUserAccount(std::string& domain, std::string& accountName) {
+    return ::GetCurrentUserAccount(domain, accountName);
+}
+bool TSystemStartupEnvironment::RunAsAdmin(const std::string& executable, const std::string& parameters) {
+    return ::RunAsAdmin(executable, parameters);
+}
+void TSystemStartupEnvironment::ErrorBox(const std::string& text) { ::ErrorBox(text); }
+
+TStartupOutcome DecideStartup(TStartupEnvironment& env) {
+    const std::string message = AdminRequiredMessage(env.IsJapanese());
+    if (env.WindowsMajorVersion() >= 6 && env.FirstArgument().empty()) {
+        std::string domain, account;
+        if (!env.GetCurrentUserAccount(domain, account) ||
+            !env.RunAsAdmin(env.ExePath(), RelaunchParameters(account)))
+            env.ErrorBox(message);
+        return TStartupOutcome::Relaunched;
+    }
+    if (env.ReadCheckAdmin() && !env.IsAdministrator()) {
+        env.ErrorBox(message);
+        return TStartupOutcome::Refused;
+    }
+    return TStartupOutcome::Wizard;
+}

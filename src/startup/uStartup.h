@@ -1,0 +1,58 @@
+// The decision of the program entry: relaunch elevated, refuse, or run the wizard.
+#pragma once
+#include <string>
+
+// The message for a missing administrator right, in the system code page.
+std::string AdminRequiredMessage(bool japanese);
+
+// "InstallerCheckAdmin" of the executable's own data block: its first byte as a boolean;
+// true when the item is absent, empty or unreadable.
+bool ReadCheckAdmin(const std::string& exePath);
+bool ReadCheckAdmin();
+
+// The parameters of the elevated relaunch. The account name is quoted so that a name with
+// blanks arrives whole as the second argument.
+std::string RelaunchParameters(const std::string& accountName);
+
+// The command-line argument at index (0 is the program), split at blanks, double quotes
+// grouping and removed; empty past the end.
+std::string ParamStr(const std::string& commandLine, int index);
+std::string ParamStr(int index);
+int ParamCount(const std::string& commandLine);
+
+// What the entry needs from the system, so that every path can be driven by a test.
+class TStartupEnvironment {
+public:
+    virtual ~TStartupEnvironment() = default;
+    virtual unsigned WindowsMajorVersion() = 0;
+    virtual std::string FirstArgument() = 0;
+    virtual std::string ExePath() = 0;
+    virtual bool IsJapanese() = 0;
+    virtual bool ReadCheckAdmin() = 0;
+    virtual bool IsAdministrator() = 0;
+    virtual bool GetCurrentUserAccount(std::string& domain, std::string& accountName) = 0;
+    virtual bool RunAsAdmin(const std::string& executable, const std::string& parameters) = 0;
+    virtual void ErrorBox(const std::string& text) = 0;
+};
+
+// The real system.
+class TSystemStartupEnvironment : public TStartupEnvironment {
+public:
+    unsigned WindowsMajorVersion() override;
+    std::string FirstArgument() override;
+    std::string ExePath() override;
+    bool IsJapanese() override;
+    bool ReadCheckAdmin() override;
+    bool IsAdministrator() override;
+    bool GetCurrentUserAccount(std::string& domain, std::string& accountName) override;
+    bool RunAsAdmin(const std::string& executable, const std::string& parameters) override;
+    void ErrorBox(const std::string& text) override;
+};
+
+enum class TStartupOutcome {
+    Relaunched,  // the elevated instance was started (or a message told why not); this one ends
+    Refused,     // administrator rights required and missing; the message was shown
+    Wizard,      // go on and create the form
+};
+
+TStartupOutcome DecideStartup(TStartupEnvironment& env);

@@ -1,0 +1,309 @@
+#include "system/uUtils.h"
+#include "startup/uSystemLibrary.h"
+#include <climits>
+#include <memory>
+
+namespace {
+constexpr DWORD RegTextBufferSize = 255;
+}
+
+// ---- TRegKey ----
+
+TRegKey& TRegKey::operator=(TRegKey&& other) noexcept {
+    if (this != &other) {
+        Close();
+        FKey = other.FKey;
+        other.FKey = nullptr;
+    }
+    return *this;
+}
+
+bool TRegKey::Open(HKEY root, const std::string& subKey, REGSAM access) {
+    Close();
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &key) != ERROR_SUCCESS) return false;
+    FKey = key;
+    return true;
+}
+
+bool TRegKey::Create(HKEY root, const std::string& subKey, REGSAM access) {
+    Close();
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    FKey = key;
+    return true;
+}
+
+void TRegKey::Close() {
+    if (FKey) {
+        RegCloseKey(FKey);
+        FKey = nullptr;
+    }
+}
+
+bool TRegKey::QueryValue(const std::string& name, DWORD& type, void* buffer, DWORD& size) const {
+    if (!FKey) return false;
+    return RegQueryValueExA(FKey, name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer), &size) ==
+           ERROR_SUCCESS;
+}
+
+bool TRegKey::QueryText(const std::string& name, DWORD bufferSize, std::string& text) const {
+    text.clear();
+    std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    DWORD size = bufferSize;
+    DWORD type = REG_SZ;
+    if (!QueryValue(name, type, buffer.get(), size)) return false;
+    if (size > bufferSize) size = bufferSize;  // never trust a count beyond the buffer
+    size_t length = 0;
+    while (length < size && buffer[length] != '\0') ++length;
+    text.assign(buffer.get(), length);
+    return true;
+}
+
+bool TRegKey::SetText(const std::string& name, const std::string& text, bool countNul) const {
+    if (!FKey) return false;
+    DWORD count = static_cast<DWORD>(text.size() + (countNul ? 1 : 0));
+    return RegSetValueExA(FKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), count) ==
+           ERROR_SUCCESS;
+}
+
+bool TRegKey::DeleteValue(const std::string& name) const {
+    return FKey && RegDeleteValueA(FKey, name.c_str()) == ERROR_SUCCESS;
+}
+
+bool DeleteRegTree(HKEY root, const std::string& subKey) {
+    if (subKey.empty()) return false;  // never the root itself
+    {
+        TRegKey key;
+        if (!key.Open(root, subKey, KEY_READ | KEY_WRITE)) return true;  // nothing there
+        // Children first; the index stays 0 because each deletion shifts the rest down.
+        char name[256];
+        for (;;) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key.Handle(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (!DeleteRegTree(root, subKey + "\\" + std::string(name, length))) return false;
+        }
+    }
+    return RegDeleteKeyA(root, subKey.c_str()) == ERROR_SUCCESS;
+}
+
+// ---- texts ----
+
+std::string Trim(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32) ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32) --last;
+    return text.substr(first, last - first);
+}
+
+std::string RemoveTrailingChar(const std::string& text, const std::string& ch) {
+    if (!text.empty() && !ch.empty() && text.back() == ch[0]) return text.substr(0, text.size() - 1);
+    return text;
+}
+
+std::string QuoteStr(const std::string& text, char quote) {
+    std::string result(1, quote);
+    for (char c : text) {
+        result += c;
+        if (c == quote) result += quote;
+    }
+    result += quote;
+    return result;
+}
+
+std::string UnquoteStr(const std::string& text, char quote) {
+    if (text.empty() || text[0] != quote) return text;
+    // The text up to the partner quote; doubled quotes inside stand for one.
+    std::string result;
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] == quote) {
+            if (i + 1 < text.size() && text[i + 1] == quote) {
+                result += quote;
+                ++i;
+            } else {
+                return result;
+            }
+        } else {
+            result += text[i];
+        }
+    }
+    return result;  // no partner: everything after the opening quote
+}
+
+void SplitText(std::vector<std::string>& list, const std::string& text, const std::string& separator) {
+    list.clear();
+    if (separator.empty()) {
+        if (!text.empty()) list.push_back(text);
+        return;
+    }
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t p = text.find(separator, start);
+        if (p == std::string::npos) {
+            list.push_back(text.substr(start));
+            return;
+        }
+        list.push_back(text.substr(start, p - start));
+        start = p + separator.size();
+    }
+}
+
+std::string StringReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty()) return text;
+    std::string result;
+    size_t start = 0;
+    for (;;) {
+        size_t p = text.find(from, start);
+        if (p == std::string::npos) break;
+        result.append(text, start, p - start);
+        result += to;
+        start = p + from.size();
+    }
+    result.append(text, start, std::string::npos);
+    return result;
+}
+
+// ---- registry by path ----
+
+void SplitRegPath(const std::string& path, std::string& key, std::string& valueName) {
+    size_t p = path.rfind('\\');
+    if (p == std::string::npos) {
+        key.clear();
+        valueName = path;
+    } else {
+        key = path.substr(0, p);
+        valueName = path.substr(p + 1);
+    }
+    if (!key.empty() && key[0] == '\\') key.erase(0, 1);
+}
+
+bool ReadRegValue(HKEY root, const std::string& key, const std::string& valueName, DWORD& valueType,
+                  void* buffer, DWORD& bufferSize) {
+    TRegKey k;
+    if (!k.Open(root, key, KEY_QUERY_VALUE)) return false;
+    return k.QueryValue(valueName, valueType, buffer, bufferSize);
+}
+
+std::string ReadRegString(HKEY root, const std::string& key, const std::string& valueName) {
+    TRegKey k;
+    std::string text;
+    if (!k.Open(root, key, KEY_QUERY_VALUE) || !k.QueryText(valueName, RegTextBufferSize, text)) return std::string();
+    return Trim(text);
+}
+
+std::string ReadRegDefault(HKEY root, const std::string& key) {
+    return ReadRegString(root, RemoveTrailingChar(key, "\\"), std::string());
+}
+
+std::string ReadRegValueByPath(HKEY root, const std::string& path) {
+    std::string key, name;
+    SplitRegPath(path, key, name);
+    return ReadRegString(root, key, name);
+}
+
+void WriteRegString(HKEY root, const std::string& key, const std::string& valueName, const std::string& text) {
+    TRegKey k;
+    if (k.Create(root, key, KEY_ALL_ACCESS)) k.SetText(valueName, text, false);
+}
+
+void WriteRegValueByPath(HKEY root, const std::string& path, const std::string& text) {
+    std::string key, name;
+    SplitRegPath(path, key, name);
+    WriteRegString(root, key, name, text);
+}
+
+// ---- versions ----
+
+namespace {
+// A decimal integer with an optional sign; anything else, or a value out of range, is 0.
+long long VersionPiece(const std::vector<std::string>& pieces, size_t i) {
+    if (i >= pieces.size()) return 0;
+    const std::string& s = pieces[i];
+    size_t p = 0;
+    bool negative = false;
+    if (p < s.size() && (s[p] == '+' || s[p] == '-')) negative = s[p++] == '-';
+    if (p == s.size()) return 0;
+    long long value = 0;
+    for (; p < s.size(); ++p) {
+        if (s[p] < '0' || s[p] > '9') return 0;
+        value = value * 10 + (s[p] - '0');
+        if (value > INT_MAX) return 0;
+    }
+    return negative ? -value : value;
+}
+}  // namespace
+
+int CompareVersions(const std::string& a, const std::string& b) {
+    std::vector<std::string> pa, pb;
+    SplitText(pa, a, ".");
+    SplitText(pb, b, ".");
+    size_t n = pa.size() > pb.size() ? pa.size() : pb.size();
+    for (size_t i = 0; i < n; ++i) {
+        long long x = VersionPiece(pa, i), y = VersionPiece(pb, i);
+        if (y < x) return 1;
+        if (x < y) return -1;
+    }
+    return 0;
+}
+
+bool VersionAtLeast(const std::string& a, const std::string& b) { return CompareVersions(a, b) >= 0; }
+
+std::string GetFileVersionText(const std::string& fileName) {
+    // Bound at run time from the system directory: a version.dll beside the installer must not load.
+    TSystemLibrary version("version.dll");
+    using TSize = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    using TInfo = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    using TQuery = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    auto getSize = version.Proc<TSize>("GetFileVersionInfoSizeA");
+    auto getInfo = version.Proc<TInfo>("GetFileVersionInfoA");
+    auto query = version.Proc<TQuery>("VerQueryValueA");
+    if (!getSize || !getInfo || !query) return std::string();
+
+    DWORD handle = 0;
+    DWORD size = getSize(fileName.c_str(), &handle);
+    if (size < 1) return std::string();
+    std::unique_ptr<char[]> block(new char[size]);
+    if (!getInfo(fileName.c_str(), 0, size, block.get())) return std::string();
+    void* fixed = nullptr;
+    UINT length = 0;
+    if (!query(block.get(), "\\", &fixed, &length) || !fixed || length < sizeof(VS_FIXEDFILEINFO))
+        return std::string();
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    if (info->dwSignature != 0xFEEF04BD) return std::string();
+    return std::to_string(HIWORD(info->dwProductVersionMS)) + "." + std::to_string(LOWORD(info->dwProductVersionMS)) +
+           "." + std::to_string(HIWORD(info->dwProductVersionLS)) + "." +
+           std::to_string(LOWORD(info->dwProductVersionLS));
+}
+
+// ---- shell ----
+
+std::string GetAssociatedCommand(const std::string& extension) {
+    std::string ext = extension;
+    if (ext.find('.') == std::string::npos) ext.insert(0, ".");
+    std::string typeName = ReadRegDefault(HKEY_CLASSES_ROOT, ext);
+    if (typeName.empty()) return std::string();  // no type: no "\shell\open\command" under the root
+    std::string command = ReadRegDefault(HKEY_CLASSES_ROOT, typeName + "\\shell\\open\\command");
+    if (command.empty()) return std::string();
+    if (command.find('"') != std::string::npos) {
+        size_t p = command.find(" -");
+        if (p != std::string::npos) command.erase(p);
+        p = command.find(" /");
+        if (p != std::string::npos) command.erase(p);
+        command = StringReplaceAll(command, "\"", "");
+    }
+    command = Trim(StringReplaceAll(StringReplaceAll(command, "%1", ""), "'", ""));
+    if (command.empty()) return std::string();  // a command of placeholders alone names no program
+    return QuoteStr(command, '"');
+}
+
+std::string ExpandEnvironment(const std::string& text, DWORD bufferSize) {
+    std::unique_ptr<char[]> buffer(new char[bufferSize]);
+    DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.get(), bufferSize);
+    if (n == 0 || n > bufferSize) return std::string();  // failed, or did not fit
+    size_t length = 0;
+    while (length < n && buffer[length] != '\0') ++length;
+    return std::string(buffer.get(), length);
+}
