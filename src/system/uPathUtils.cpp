@@ -73,7 +73,10 @@ std::string PathFromIDList(LPCITEMIDLIST list) {
     char buffer[MAX_PATH + 1] = {};
     if (!list || !SHGetPathFromIDListA(list, buffer)) return std::string();
     buffer[MAX_PATH] = '\0';
-    return Trim(buffer);
+    std::string path = Trim(buffer);
+    // Some shells answer a virtual folder with its parsing name ("::{...}"): no file-system path.
+    if (path.compare(0, 2, "::") == 0) return std::string();
+    return path;
 }
 
 std::string PathFromIDListWithDelimiter(LPCITEMIDLIST list) { return WithDelimiter(PathFromIDList(list)); }

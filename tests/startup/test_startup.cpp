@@ -1,0 +1,263 @@
+#include "TestSupport.h"
+#include "container/uExeAdder.h"
+#include "startup/uDuplicate.h"
+#include "startup/uInternationalUtils.h"
+#include "startup/uMessageDialog.h"
+#include "startup/uStartup.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstdlib>
+
+using namespace testing_support;
+
+namespace {
+
+// Plays the system for the entry's decision and records what the entry did.
+class TFakeEnvironment : public TStartupEnvironment {
+public:
+    unsigned Major = 6;
+    std::string First;
+    bool Japanese = false, CheckAdmin = true, Admin = false, AccountOk = true, RunOk = true;
+    std::string Account = "John Smith";
+    std::vector<std::string> Boxes;
+    std::string RunExe, RunParams;
+    int CheckAdminAsked = 0, AdminAsked = 0, RunCalls = 0;
+
+    unsigned WindowsMajorVersion() override { return Major; }
+    std::string FirstArgument() override { return First; }
+    std::string ExePath() override { return "C:\\Users\\John Smith\\Downloads\\setup.exe"; }
+    bool IsJapanese() override { return Japanese; }
+    bool ReadCheckAdmin() override { ++CheckAdminAsked; return CheckAdmin; }
+    bool IsAdministrator() override { ++AdminAsked; return Admin; }
+    bool GetCurrentUserAccount(std::string& domain, std::string& accountName) override {
+        domain = AccountOk ? "HOST" : "";
+        accountName = AccountOk ? Account : "";
+        return AccountOk;
+    }
+    bool RunAsAdmin(const std::string& exe, const std::string& params) override {
+        ++RunCalls;
+        RunExe = exe;
+        RunParams = params;
+        return RunOk;
+    }
+    void ErrorBox(const std::string& text) override { Boxes.push_back(text); }
+};
+
+const std::string English = "Please start by the user who has the Administrator authority.";
+
+}  // namespace
+
+TEST(StartupDecision, NoArgumentOnSixRelaunchesAndNeverShowsTheWizard) {
+    for (bool admin : {false, true})
+        for (bool checkAdmin : {false, true}) {
+            TFakeEnvironment env;
+            env.Admin = admin;
+            env.CheckAdmin = checkAdmin;
+            EXPECT_EQ(DecideStartup(env), TStartupOutcome::Relaunched);
+            EXPECT_EQ(env.RunCalls, 1);
+            EXPECT_EQ(env.RunExe, env.ExePath());
+            EXPECT_EQ(env.RunParams, "/AsAdmin \"John Smith\"");
+            EXPECT_TRUE(env.Boxes.empty());
+            EXPECT_EQ(env.CheckAdminAsked + env.AdminAsked, 0);
+        }
+    TFakeEnvironment later;
+    later.Major = 10;
+    EXPECT_EQ(DecideStartup(later), TStartupOutcome::Relaunched);
+}
+
+TEST(StartupDecision, RelaunchFailuresShowTheMessage) {
+    TFakeEnvironment noAccount;
+    noAccount.AccountOk = false;
+    EXPECT_EQ(DecideStartup(noAccount), TStartupOutcome::Relaunched);
+    EXPECT_EQ(noAccount.RunCalls, 0);
+    EXPECT_EQ(noAccount.Boxes, std::vector<std::string>{English});
+
+    TFakeEnvironment declined;  // the user said no to the elevation prompt
+    declined.RunOk = false;
+    declined.Japanese = true;
+    EXPECT_EQ(DecideStartup(declined), TStartupOutcome::Relaunched);
+    EXPECT_EQ(declined.Boxes, std::vector<std::string>{AdminRequiredMessage(true)});
+}
+
+TEST(StartupDecision, TableRowsWithAnArgumentOrBeforeSix) {
+    struct Row { unsigned major; const char* first; bool checkAdmin; bool admin; TStartupOutcome outcome; };
+    const Row rows[] = {
+        {6, "/AsAdmin", false, false, TStartupOutcome::Wizard},
+        {6, "/AsAdmin", true, true, TStartupOutcome::Wizard},
+        {6, "/AsAdmin", true, false, TStartupOutcome::Refused},
+        {6, "/anything", true, false, TStartupOutcome::Refused},
+        {6, "/anything", false, false, TStartupOutcome::Wizard},
+        {5, "", false, false, TStartupOutcome::Wizard},
+        {5, "", true, true, TStartupOutcome::Wizard},
+        {5, "", true, false, TStartupOutcome::Refused},
+        {5, "/AsAdmin", true, false, TStartupOutcome::Refused},
+        {4, "x", false, true, TStartupOutcome::Wizard},
+    };
+    for (const Row& r : rows) {
+        TFakeEnvironment env;
+        env.Major = r.major;
+        env.First = r.first;
+        env.CheckAdmin = r.checkAdmin;
+        env.Admin = r.admin;
+        SCOPED_TRACE(std::to_string(r.major) + " '" + r.first + "' " + std::to_string(r.checkAdmin) + std::to_string(r.admin));
+        EXPECT_EQ(DecideStartup(env), r.outcome);
+        EXPECT_EQ(env.RunCalls, 0);
+        EXPECT_EQ(env.Boxes.size(), r.outcome == TStartupOutcome::Refused ? 1u : 0u);
+        if (!env.Boxes.empty()) {
+            EXPECT_EQ(env.Boxes[0], English);
+        }
+        // Membership is only asked when the block asks for the check.
+        EXPECT_EQ(env.AdminAsked, r.checkAdmin ? 1 : 0);
+    }
+}
+
+TEST(StartupDecision, JapaneseMessageInShiftJis) {
+    std::string ja = AdminRequiredMessage(true);
+    EXPECT_EQ(ja.substr(0, 4), "\x8A\xC7\x97\x9D");  // the first two characters
+    EXPECT_NE(ja.find("\r\n"), std::string::npos);
+    EXPECT_EQ(AdminRequiredMessage(false), English);
+}
+
+TEST(CommandLine, RelaunchParametersArriveAsTwoArguments) {
+    for (std::string name : {"John Smith", "admin", "  two  blanks  ", "Ünïcødé Ñame"}) {
+        std::string commandLine = "\"C:\\dir with blank\\setup.exe\" " + RelaunchParameters(name);
+        EXPECT_EQ(ParamCount(commandLine), 2) << commandLine;
+        EXPECT_EQ(ParamStr(commandLine, 0), "C:\\dir with blank\\setup.exe");
+        EXPECT_EQ(ParamStr(commandLine, 1), "/AsAdmin");
+        EXPECT_EQ(ParamStr(commandLine, 2), name);
+        EXPECT_EQ(ParamStr(commandLine, 3), "");
+    }
+    EXPECT_EQ(RelaunchParameters("a\"b"), "/AsAdmin \"ab\"");
+    EXPECT_EQ(ParamCount("setup.exe"), 0);
+    EXPECT_EQ(ParamStr("setup.exe  ", 1), "");
+}
+
+TEST(CheckAdminItem, FirstByteOfTheItemOrTrue) {
+    TempDir dir;
+    auto make = [&](const std::string& name, const char* data, int size) {
+        std::string file = dir.File(name);
+        WriteFile(file, ToBytes("MZ not really an image but it has a block"));
+        TWriteHelper w;
+        w.AddString("InstallerTitle", "t");
+        if (data) w.AddItem("InstallerCheckAdmin", data, false, size);
+        w.SaveToExe(file, 0);
+        return file;
+    };
+    EXPECT_FALSE(ReadCheckAdmin(make("off.exe", "\0", 1)));
+    EXPECT_TRUE(ReadCheckAdmin(make("on.exe", "\1", 1)));
+    EXPECT_TRUE(ReadCheckAdmin(make("other.exe", "\x7F\0", 2)));
+    EXPECT_TRUE(ReadCheckAdmin(make("empty.exe", "", 0)));
+    EXPECT_TRUE(ReadCheckAdmin(make("absent.exe", nullptr, 0)));
+    std::string garbage = dir.File("garbage.exe");
+    WriteFile(garbage, RandomBytes(300, 7));
+    EXPECT_TRUE(ReadCheckAdmin(garbage));
+    EXPECT_TRUE(ReadCheckAdmin(dir.File("missing.exe")));
+}
+
+TEST(MessageDialog, StyleFromTypeAndButtons) {
+    const UINT always = MB_SETFOREGROUND | MB_TOPMOST;
+    EXPECT_EQ(MsgBoxStyle(mtError, MsgDlgButton(mbOK), 0), MB_OK | MB_ICONERROR | always);
+    EXPECT_EQ(MsgBoxStyle(mtWarning, MsgDlgButton(mbOK) | MsgDlgButton(mbCancel), 0), MB_OKCANCEL | MB_ICONWARNING | always);
+    EXPECT_EQ(MsgBoxStyle(mtInformation, MsgDlgButton(mbRetry) | MsgDlgButton(mbCancel), 0), MB_RETRYCANCEL | MB_ICONINFORMATION | always);
+    EXPECT_EQ(MsgBoxStyle(mtConfirmation, MsgDlgButton(mbAbort) | MsgDlgButton(mbRetry) | MsgDlgButton(mbIgnore), 0),
+              MB_ABORTRETRYIGNORE | MB_ICONQUESTION | always);
+    // Later rules win: yes/no beats OK/cancel; with cancel it is yes/no/cancel.
+    EXPECT_EQ(MsgBoxStyle(mtCustom, MsgDlgButton(mbYes) | MsgDlgButton(mbNo) | MsgDlgButton(mbOK), 0), MB_YESNO | MB_ICONINFORMATION | always);
+    EXPECT_EQ(MsgBoxStyle(mtCustom, MsgDlgButton(mbYes) | MsgDlgButton(mbNo) | MsgDlgButton(mbCancel) | MsgDlgButton(mbOK), 0),
+              MB_YESNOCANCEL | MB_ICONINFORMATION | always);
+    EXPECT_EQ(MsgBoxStyle(mtError, MsgDlgButton(mbHelp), MB_DEFBUTTON2), MB_OK | MB_DEFBUTTON2 | MB_ICONERROR | always);
+}
+
+TEST(MessageDialog, ModalResultsAndTitle) {
+    const int expected[][2] = {{IDOK, mrOk}, {IDCANCEL, mrCancel}, {IDABORT, mrAbort}, {IDRETRY, mrRetry},
+                               {IDIGNORE, mrIgnore}, {IDYES, mrYes}, {IDNO, mrNo}, {10, mrRetry}, {11, mrIgnore},
+                               {0, mrNone}, {8, mrNone}, {12, mrNone}};
+    for (auto& e : expected) EXPECT_EQ(ModalResultOf(e[0]), e[1]) << e[0];
+    EXPECT_EQ(TitleFromExeName("C:\\Some Dir\\MyINSTALLER.EXE"), "Myinstaller");
+    EXPECT_EQ(TitleFromExeName("setup.v2.exe"), "setup.v2");
+    EXPECT_EQ(TitleFromExeName("X"), "X");
+    EXPECT_EQ(ApplicationTitle(), "test_startup");
+}
+
+TEST(Language, LoadLangStringTurnsBackslashNIntoCrLf) {
+    EXPECT_EQ(LoadLangString(7), "Welcome to the Screensaver Installation Wizard\r\n");
+    EXPECT_EQ(LoadLangString(8), "one\r\ntwo\r\n\r\nthree");
+    EXPECT_EQ(LoadLangString(999), "");
+    EXPECT_EQ(ExpandLineBreaks("a\\\\nb\\"), "a\\\r\nb\\");
+}
+
+TEST(Language, FollowsTheSystemLocale) {
+    const char* expect = std::getenv("KESTRIN_EXPECT_LANG");
+    if (!expect) GTEST_SKIP() << "run by the per-language test entries";
+    bool japanese = std::string(expect) == "ja_JP";
+    EXPECT_EQ(GetSystemDefaultLCID(), japanese ? 1041u : 1033u);
+    EXPECT_EQ(IsJapanese(), japanese);
+    // The start-up message follows it.
+    TFakeEnvironment env;
+    env.Japanese = IsJapanese();
+    env.Major = 5;
+    DecideStartup(env);
+    ASSERT_EQ(env.Boxes.size(), 1u);
+    EXPECT_EQ(env.Boxes[0], japanese ? AdminRequiredMessage(true) : English);
+}
+
+namespace {
+// The probe program of these tests, holding a named mutex until told to let go.
+class THolder {
+public:
+    explicit THolder(const std::string& mutexName) {
+        std::string tag = std::to_string(GetCurrentProcessId());
+        FReady = CreateEventA(nullptr, TRUE, FALSE, ("KestrinReady" + tag).c_str());
+        FDone = CreateEventA(nullptr, TRUE, FALSE, ("KestrinDone" + tag).c_str());
+        SetEnvironmentVariableA("KESTRIN_PROBE_MODE", "hold");
+        SetEnvironmentVariableA("KESTRIN_PROBE_MUTEX", mutexName.c_str());
+        SetEnvironmentVariableA("KESTRIN_PROBE_READY", ("KestrinReady" + tag).c_str());
+        SetEnvironmentVariableA("KESTRIN_PROBE_DONE", ("KestrinDone" + tag).c_str());
+        std::string exe = NativePath(EnvPath("KESTRIN_BIN_DIR") / "tests" / "startup" / "startup_probe.exe");
+        std::string cmd = "\"" + exe + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        if (CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &FProcess))
+            FStarted = WaitForSingleObject(FReady, 30000) == WAIT_OBJECT_0;
+    }
+    ~THolder() { Stop(); CloseHandle(FReady); CloseHandle(FDone); }
+    bool Started() const { return FStarted; }
+    void Stop() {
+        if (!FProcess.hProcess) return;
+        SetEvent(FDone);
+        WaitForSingleObject(FProcess.hProcess, 30000);
+        CloseHandle(FProcess.hProcess);
+        CloseHandle(FProcess.hThread);
+        FProcess = {};
+    }
+private:
+    HANDLE FReady, FDone;
+    PROCESS_INFORMATION FProcess = {};
+    bool FStarted = false;
+};
+}  // namespace
+
+TEST(Duplicate, FalseWhileAnotherProcessHoldsTheMutexAndNoHandleKept) {
+    const std::string name = "KestrinTestGuid-" + std::to_string(GetCurrentProcessId());
+    THolder holder(name);
+    ASSERT_TRUE(holder.Started());
+    EXPECT_FALSE(CheckDuplicate(name));
+    ReleaseDuplicate();
+    holder.Stop();
+    // The holder is gone; had we kept a handle, the mutex would still exist.
+    HANDLE left = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    EXPECT_EQ(left, nullptr);
+    if (left) CloseHandle(left);
+}
+
+TEST(Duplicate, TrueWhenFreeAndReleasedAfterwards) {
+    const std::string name = "KestrinTestFree-" + std::to_string(GetCurrentProcessId());
+    EXPECT_TRUE(CheckDuplicate(name));
+    HANDLE held = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    EXPECT_NE(held, nullptr);  // the mutex exists while it is kept
+    if (held) CloseHandle(held);
+    EXPECT_TRUE(CheckDuplicate(name));  // our own earlier handle does not count as a running saver
+    ReleaseDuplicate();
+    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
+    ReleaseDuplicate();  // a second release is harmless
+}

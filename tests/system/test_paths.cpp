@@ -1,0 +1,163 @@
+#include "SystemTestSupport.h"
+#include "system/uPathUtils.h"
+#include <gtest/gtest.h>
+#include <cctype>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A message-only window that records what the folder dialog's callback sends it.
+class TRecordingWindow {
+public:
+    struct TMessage { UINT Message; WPARAM W; std::string Text; LPARAM L; };
+    TRecordingWindow() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KestrinRecorder";
+        RegisterClassA(&wc);
+        FWindow = CreateWindowA("KestrinRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~TRecordingWindow() { if (FWindow) DestroyWindow(FWindow); }
+    HWND Handle() const { return FWindow; }
+    std::vector<TMessage> Messages;
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<TRecordingWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (self && m >= WM_USER)
+            self->Messages.push_back({m, wp, m == BFFM_SETSELECTIONA ? std::string(reinterpret_cast<const char*>(lp)) : "", lp});
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    HWND FWindow = nullptr;
+};
+
+struct TParsedList {
+    LPITEMIDLIST List = nullptr;
+    explicit TParsedList(const std::string& path) { List = ILCreateFromPathA(path.c_str()); }
+    ~TParsedList() { if (List) ILFree(List); }
+};
+
+struct ComScope : ::testing::Test {
+    TComInitialization Com;
+};
+}  // namespace
+
+TEST(SpecialFolders, MembersMapToShellIdentifiers) {
+    EXPECT_EQ(SpecialFolderId(sfDesktop), 0x10);
+    EXPECT_EQ(SpecialFolderId(sfControls), 3);
+    EXPECT_EQ(SpecialFolderId(sfPrinters), 4);
+    EXPECT_EQ(SpecialFolderId(sfBitBucket), 0x0A);
+    EXPECT_EQ(SpecialFolderId(sfMyVideo), 0x0E);
+    EXPECT_EQ(SpecialFolderId(sfDesktopDirectory), 0x10);
+    EXPECT_EQ(SpecialFolderId(sfNetwork), 0x12);
+    EXPECT_EQ(SpecialFolderId(sfFonts), 0x14);
+    EXPECT_EQ(SpecialFolderId(sfWindows), 0x24);
+    EXPECT_EQ(SpecialFolderId(sfProgramFiles), 0x26);
+    EXPECT_EQ(SpecialFolderId(sfConnections), 0x31);
+    EXPECT_EQ(SpecialFolderId(sfCommonMusic), 0x35);
+    EXPECT_EQ(SpecialFolderId(sfCDBurnArea), 0x3B);
+    EXPECT_EQ(SpecialFolderId(sfComputersNearMe), 0x3D);
+    EXPECT_EQ(SpecialFolderCount, 57);
+    EXPECT_EQ(static_cast<int>(sfWindows), 35);
+    EXPECT_EQ(static_cast<int>(sfProgramFiles), 37);
+    EXPECT_EQ(static_cast<int>(sfNetwork), 17);
+    EXPECT_EQ(static_cast<int>(sfFonts), 19);
+}
+
+TEST(SpecialFolders, BrowseFlagsOfTheWizardsOptions) {
+    TBrowseOptions options =
+        BrowseOptionBit(boReturnOnlyFSDirs) | BrowseOptionBit(boDontGoBelowDomain) | BrowseOptionBit(boNewDialogStyle);
+    EXPECT_EQ(BrowseFlags(options), 0x43u);
+    EXPECT_EQ(BrowseFlags(0xFF), 0x1 | 0x2 | 0x8 | 0x40 | 0x80 | 0x1000 | 0x2000 | 0x4000u);
+}
+
+TEST_F(ComScope, WindowsAndProgramFilesFolders) {
+    std::string windows = GetSpecialFolder(sfWindows);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(windows.back(), '\\');
+    EXPECT_EQ(Upper(windows), Upper(ExpandEnvironment("%windir%", MAX_PATH) + "\\"));
+    std::string programs = GetSpecialFolder(sfProgramFiles);
+    ASSERT_FALSE(programs.empty());
+    EXPECT_EQ(programs.back(), '\\');
+    EXPECT_EQ(GetFileAttributesA(programs.c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    // Virtual folders have no path.
+    EXPECT_EQ(GetSpecialFolder(sfControls), "");
+    EXPECT_EQ(GetSpecialFolder(sfPrinters), "");
+}
+
+TEST(ShortPaths, LongNamesWithBlanksBecomeShort) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "A Long Folder Name" / "Another long one");
+    std::string file = WindowsPath(dir.File("A Long Folder Name/Another long one/My Screen Saver.scr"));
+    WriteFile(file, ToBytes("x"));
+    std::string shortPath = ShortPathName(file);
+    EXPECT_NE(shortPath, file);
+    EXPECT_EQ(shortPath.find(' '), std::string::npos) << shortPath;
+    EXPECT_LE(shortPath.size(), file.size());
+    // It names the same file, and an 8.3 path comes back unchanged.
+    char longForm[MAX_PATH];
+    DWORD n = GetLongPathNameA(shortPath.c_str(), longForm, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    EXPECT_EQ(Upper(std::string(longForm, n)), Upper(file));
+    EXPECT_EQ(ShortPathName(shortPath), shortPath);
+    // No such file: the path itself.
+    EXPECT_EQ(ShortPathName(WindowsPath(dir.File("does not exist.scr"))), WindowsPath(dir.File("does not exist.scr")));
+    EXPECT_EQ(ShortPathName(""), "");
+}
+
+TEST_F(ComScope, FolderDialogCallbackSelectsAndRefuses) {
+    TRecordingWindow window;
+    ASSERT_NE(window.Handle(), nullptr);
+    TempDir dir;
+    TCallBackData data;
+    data.InitialDirectory = WindowsPath(NativePath(dir.Path()));
+    data.RefusedFolders = SpecialFolderBit(sfControls) | SpecialFolderBit(sfPrinters) | SpecialFolderBit(sfBitBucket) |
+                          SpecialFolderBit(sfNetwork) | SpecialFolderBit(sfFonts);
+
+    EXPECT_EQ(BrowseCallbackProc(window.Handle(), BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(&data)), 0);
+    ASSERT_EQ(window.Messages.size(), 1u);
+    EXPECT_EQ(window.Messages[0].Message, static_cast<UINT>(BFFM_SETSELECTIONA));
+    EXPECT_EQ(window.Messages[0].W, 1u);
+    EXPECT_EQ(window.Messages[0].Text, data.InitialDirectory);
+
+    window.Messages.clear();
+    TParsedList plain(data.InitialDirectory);
+    ASSERT_NE(plain.List, nullptr);
+    BrowseCallbackProc(window.Handle(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(plain.List), reinterpret_cast<LPARAM>(&data));
+    EXPECT_TRUE(window.Messages.empty());
+
+    std::string fonts = GetSpecialFolder(sfFonts);
+    ASSERT_FALSE(fonts.empty());
+    CreateDirectoryA(fonts.c_str(), nullptr);
+    TParsedList fontsList(fonts);
+    ASSERT_NE(fontsList.List, nullptr);
+    BrowseCallbackProc(window.Handle(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(fontsList.List), reinterpret_cast<LPARAM>(&data));
+    ASSERT_EQ(window.Messages.size(), 1u);
+    EXPECT_EQ(window.Messages[0].Message, static_cast<UINT>(BFFM_ENABLEOK));
+    EXPECT_EQ(window.Messages[0].W, 0u);
+    EXPECT_EQ(window.Messages[0].L, 0);
+
+    // A folder that cannot be made current is refused too, without any message box.
+    window.Messages.clear();
+    std::string gone = data.InitialDirectory + "\\gone";
+    CreateDirectoryA(gone.c_str(), nullptr);
+    TParsedList goneList(gone);
+    ASSERT_NE(goneList.List, nullptr);
+    RemoveDirectoryA(gone.c_str());
+    BrowseCallbackProc(window.Handle(), BFFM_SELCHANGED, reinterpret_cast<LPARAM>(goneList.List), reinterpret_cast<LPARAM>(&data));
+    ASSERT_EQ(window.Messages.size(), 1u);
+    EXPECT_EQ(window.Messages[0].Message, static_cast<UINT>(BFFM_ENABLEOK));
+
+    // Without a data record nothing is sent.
+    window.Messages.clear();
+    BrowseCallbackProc(window.Handle(), BFFM_INITIALIZED, 0, 0);
+    EXPECT_TRUE(window.Messages.empty());
+    SetCurrentDirectoryA(WindowsPath(NativePath(std::filesystem::temp_directory_path())).c_str());
+}
