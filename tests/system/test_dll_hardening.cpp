@@ -3,6 +3,8 @@
 // copy, as Windows does; otherwise Wine would never load the planted ones at all.
 #include "SystemTestSupport.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cctype>
 
 using namespace testing_support;
 
@@ -49,4 +51,47 @@ TEST_F(PlantedLibraries, HardenedProgramLoadsTheSystemCopies) {
     ASSERT_EQ(RunProbe(Dir, "harden"), 0);
     EXPECT_FALSE(Loaded("version.dll"));
     EXPECT_FALSE(Loaded("uxtheme.dll"));
+}
+
+namespace {
+// The names in a PE32 file's import directory, lower case; empty when the file is not one.
+std::vector<std::string> ImportedLibraries(const std::string& file) {
+    Bytes b = ReadFile(file);
+    auto u16 = [&](size_t o) -> uint32_t { return o + 2 <= b.size() ? b[o] | b[o + 1] << 8 : 0; };
+    auto u32 = [&](size_t o) -> uint32_t { return o + 4 <= b.size() ? u16(o) | u16(o + 2) << 16 : 0; };
+    std::vector<std::string> names;
+    uint32_t nt = u32(60);
+    if (u32(nt) != 0x4550 || u16(nt + 24) != 0x10B) return names;
+    uint32_t sections = u16(nt + 6), optionalSize = u16(nt + 20);
+    size_t table = nt + 24 + optionalSize;
+    auto offsetOf = [&](uint32_t rva) -> size_t {
+        for (uint32_t i = 0; i < sections; ++i) {
+            size_t s = table + i * 40;
+            uint32_t va = u32(s + 12), size = u32(s + 16), raw = u32(s + 20);
+            if (rva >= va && rva < va + size) return raw + (rva - va);
+        }
+        return b.size();
+    };
+    size_t d = offsetOf(u32(nt + 24 + 96 + 8));  // data directory 1: imports
+    for (; d + 20 <= b.size() && u32(d + 12) != 0; d += 20) {
+        std::string name;
+        for (size_t p = offsetOf(u32(d + 12)); p < b.size() && b[p] && name.size() < 260; ++p)
+            name += static_cast<char>(std::tolower(b[p]));
+        names.push_back(name);
+    }
+    return names;
+}
+}  // namespace
+
+TEST(ImportTable, OnlyLibrariesTheSystemMapsFromItsOwnDirectory) {
+    // msvcrt is the C runtime's, one of the libraries Windows always takes from the system directory.
+    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+                                              "ole32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll"};
+    auto bin = EnvPath("KESTRIN_BIN_DIR") / "tests";
+    for (auto file : {bin / "system" / "test_system.exe", bin / "system" / "dll_probe.exe", bin / "startup" / "test_startup.exe"}) {
+        auto names = ImportedLibraries(NativePath(file));
+        EXPECT_FALSE(names.empty()) << file;
+        for (const auto& n : names)
+            EXPECT_NE(std::find(allowed.begin(), allowed.end(), n), allowed.end()) << file << " imports " << n;
+    }
 }

@@ -161,3 +161,68 @@ TEST_F(ComScope, FolderDialogCallbackSelectsAndRefuses) {
     EXPECT_TRUE(window.Messages.empty());
     SetCurrentDirectoryA(WindowsPath(NativePath(std::filesystem::temp_directory_path())).c_str());
 }
+
+namespace {
+// Presses a button of the folder dialog once it is up: the dialog runs its own message loop
+// on this thread, so a thread timer reaches it.
+int DialogButton = IDCANCEL;
+bool DialogSeen = false;
+bool OwnerDisabledMeanwhile = false;
+HWND Owner = nullptr;
+BOOL CALLBACK FindDialog(HWND window, LPARAM result) {
+    char name[16];
+    if (GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+void CALLBACK PressButton(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    DialogSeen = true;
+    OwnerDisabledMeanwhile = Owner && !IsWindowEnabled(Owner);
+    PostMessageA(dialog, WM_COMMAND, DialogButton, 0);
+}
+bool RunDialog(int button, std::string& directory) {
+    DialogButton = button;
+    DialogSeen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 200, &PressButton);
+    TBrowseOptions options =
+        BrowseOptionBit(boReturnOnlyFSDirs) | BrowseOptionBit(boDontGoBelowDomain) | BrowseOptionBit(boNewDialogStyle);
+    bool chosen = BrowseForFolder("Select a directory for installation.", options, SpecialFolderBit(sfFonts), directory);
+    KillTimer(nullptr, timer);
+    return chosen;
+}
+}  // namespace
+
+TEST_F(ComScope, FolderDialogCancelAndOk) {
+    Owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                          GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(Owner, nullptr);
+    TempDir dir;
+    std::string start = WindowsPath(NativePath(dir.Path()));
+
+    std::string missing = start + "\\not there";
+    EXPECT_FALSE(RunDialog(IDCANCEL, missing));
+    EXPECT_TRUE(DialogSeen);
+    EXPECT_TRUE(OwnerDisabledMeanwhile);
+    EXPECT_TRUE(IsWindowEnabled(Owner));
+    EXPECT_EQ(missing, "");  // a start directory that does not exist is dropped
+
+    std::string directory = start;
+    EXPECT_FALSE(RunDialog(IDCANCEL, directory));
+    EXPECT_EQ(directory, start);
+
+    ASSERT_TRUE(RunDialog(IDOK, directory));
+    char a[MAX_PATH], b[MAX_PATH];
+    ASSERT_GT(GetShortPathNameA(directory.c_str(), a, MAX_PATH), 0u);
+    ASSERT_GT(GetShortPathNameA(start.c_str(), b, MAX_PATH), 0u);
+    EXPECT_EQ(Upper(a), Upper(b));  // opened on the start directory, which was then chosen
+    EXPECT_NE(directory.back(), '\\');
+    DestroyWindow(Owner);
+    Owner = nullptr;
+    SetCurrentDirectoryA(WindowsPath(NativePath(std::filesystem::temp_directory_path())).c_str());
+}
