@@ -89,6 +89,11 @@ std::string GetSpecialFolder(TSpecialFolder folder) {
             path = PathFromIDListWithDelimiter(list.List);
     }
     if (!path.empty()) return path;
+    return SpecialFolderFallback(folder);
+}
+
+std::string SpecialFolderFallback(TSpecialFolder folder) {
+    std::string path;
     if (folder == sfWindows)
         path = ExpandEnvironment("%windir%", MAX_PATH);
     else if (folder == sfProgramFiles)

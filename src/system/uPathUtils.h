@@ -46,6 +46,8 @@ struct TCallBackData {
 std::string PathFromIDList(LPCITEMIDLIST list);
 std::string PathFromIDListWithDelimiter(LPCITEMIDLIST list);
 std::string GetSpecialFolder(TSpecialFolder folder);
+// What GetSpecialFolder answers when the shell does not know the folder.
+std::string SpecialFolderFallback(TSpecialFolder folder);
 std::string ShortPathName(const std::string& path);
 bool BrowseForFolder(const std::string& caption, TBrowseOptions options, TSpecialFolders refused,
                      std::string& directory);

@@ -226,3 +226,24 @@ TEST_F(ComScope, FolderDialogCancelAndOk) {
     Owner = nullptr;
     SetCurrentDirectoryA(WindowsPath(NativePath(std::filesystem::temp_directory_path())).c_str());
 }
+
+TEST(SpecialFolders, FallbacksWhenTheShellDoesNotKnow) {
+    const char key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    TSavedValue saved(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir");
+    WriteRegString(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", "D:\\Programs");
+    EXPECT_EQ(SpecialFolderFallback(sfProgramFiles), "D:\\Programs\\");
+    {
+        TRegKey k;
+        ASSERT_TRUE(k.Open(HKEY_LOCAL_MACHINE, key, KEY_SET_VALUE));
+        k.DeleteValue("ProgramFilesDir");
+    }
+    EXPECT_EQ(SpecialFolderFallback(sfProgramFiles), "");
+    EXPECT_EQ(Upper(SpecialFolderFallback(sfWindows)), Upper(ExpandEnvironment("%windir%", MAX_PATH) + "\\"));
+    EXPECT_EQ(SpecialFolderFallback(sfFonts), "");
+    char old[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("windir", old, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    SetEnvironmentVariableA("windir", nullptr);
+    EXPECT_EQ(SpecialFolderFallback(sfWindows), "");  // no variable: no folder, not "%windir%\"
+    SetEnvironmentVariableA("windir", old);
+}
