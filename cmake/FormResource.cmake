@@ -1,0 +1,41 @@
+# Form resources: form sources (.kfm) compiled by the host tool formc into binary resources,
+# linked into Windows programs as RCDATA named after the form's class.
+if(WIN32)
+  enable_language(RC)
+  include(ExternalProject)
+  # The compiler must run on the build host: build it from this tree with the host toolchain.
+  set(KESTRIN_FORMC ${CMAKE_BINARY_DIR}/host/tools/formc/formc)
+  ExternalProject_Add(formc_host
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/host
+    CMAKE_ARGS -DKESTRIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -G Ninja
+    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target formc
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${KESTRIN_FORMC})
+  set(KESTRIN_FORMC_DEPENDS formc_host)
+else()
+  set(KESTRIN_FORMC $<TARGET_FILE:formc>)
+  set(KESTRIN_FORMC_DEPENDS formc)
+endif()
+
+# kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [DEPENDS files...])
+# Strings of the source are stored in code page 932, the program's default language.
+function(kestrin_form_resource)
+  cmake_parse_arguments(F "" "TARGET;SOURCE;RESOURCE" "DEPENDS" ${ARGN})
+  get_filename_component(src ${F_SOURCE} ABSOLUTE)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${F_RESOURCE}.kfr)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${KESTRIN_FORMC} --codepage 932 ${src} -o ${out}
+    DEPENDS ${src} ${KESTRIN_FORMC_DEPENDS} ${F_DEPENDS}
+    COMMENT "Compiling form ${F_RESOURCE}")
+  if(WIN32)
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${F_RESOURCE}.rc)
+    file(WRITE ${rc} "${F_RESOURCE} RCDATA \"${out}\"\n")
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${out})
+    target_sources(${F_TARGET} PRIVATE ${rc})
+  else()
+    add_custom_target(${F_TARGET}_${F_RESOURCE}_kfr DEPENDS ${out})
+    add_dependencies(${F_TARGET} ${F_TARGET}_${F_RESOURCE}_kfr)
+  endif()
+endfunction()
