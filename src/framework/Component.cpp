@@ -153,6 +153,17 @@ public:
     void Boolean(const char* name, bool, const std::function<void(bool)>& set, std::optional<bool>) override {
         if (Match(name)) set(FValue.AsBoolean(FTarget));
     }
+    void IntegerIdent(const char* name, int32_t, const TIntIdentMap& map, const std::function<void(int32_t)>& set,
+                      std::optional<int32_t>) override {
+        if (!Match(name)) return;
+        if (FValue.Kind == TValueKind::vkIdent) {
+            int32_t v;
+            if (!map.ValueOf(FValue.Str, v)) throw EReadError("Invalid property value: " + FValue.Str + " for " + FTarget);
+            set(v);
+        } else {
+            set(FValue.AsInteger(FTarget));
+        }
+    }
     void String(const char* name, const std::string&, const std::function<void(const std::string&)>& set, bool) override {
         if (Match(name)) set(FValue.AsString(FTarget));
     }
@@ -331,6 +342,12 @@ public:
     }
     void Boolean(const char* name, bool value, const std::function<void(bool)>&, std::optional<bool> def) override {
         if (!def || *def != value) Put(name, TFormValue::Boolean(value));
+    }
+    void IntegerIdent(const char* name, int32_t value, const TIntIdentMap& map, const std::function<void(int32_t)>&,
+                      std::optional<int32_t> def) override {
+        if (def && *def == value) return;
+        const char* n = map.NameOf(value);
+        Put(name, n ? TFormValue::Ident(n) : TFormValue::Integer(value));
     }
     void String(const char* name, const std::string& value, const std::function<void(const std::string&)>&,
                 bool alwaysWritten) override {

@@ -23,6 +23,15 @@ struct TEnumInfo {
 
 #include "framework/Colors.h"
 
+// Integers that have names (cursors, character sets), written by name when they have one.
+struct TIntIdent { int32_t Value; const char* Name; };
+struct TIntIdentMap {
+    const TIntIdent* Items;
+    int Count;
+    const char* NameOf(int32_t v) const { for (int i = 0; i < Count; ++i) if (Items[i].Value == v) return Items[i].Name; return nullptr; }
+    bool ValueOf(const std::string& n, int32_t& v) const { for (int i = 0; i < Count; ++i) if (n == Items[i].Name) { v = Items[i].Value; return true; } return false; }
+};
+
 // One visitor walks the properties of an object, for reading and for writing, so that each
 // class lists its properties once. Published properties come first (Properties), then the
 // defined ones (DefineProperties). A published property with a default is written only when
@@ -32,6 +41,8 @@ public:
     virtual ~TPropFiler() = default;
     virtual void Integer(const char* name, int32_t value, const std::function<void(int32_t)>& set,
                          std::optional<int32_t> def) = 0;
+    virtual void IntegerIdent(const char* name, int32_t value, const TIntIdentMap& map,
+                              const std::function<void(int32_t)>& set, std::optional<int32_t> def) = 0;
     virtual void Boolean(const char* name, bool value, const std::function<void(bool)>& set,
                          std::optional<bool> def) = 0;
     // Strings default to empty unless always written.
