@@ -151,7 +151,7 @@ void RegisterComponentClass(const char* name, TComponentFactory factory);
 TComponentFactory FindComponentClass(const std::string& name);
 
 template <class T>
-void RegisterClass() {
+void RegisterComponent() {
     RegisterComponentClass(T::StaticClassName(), [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
 

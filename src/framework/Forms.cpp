@@ -413,17 +413,17 @@ void TScreen::RemoveForm(TCustomForm* f) {
 }
 
 void RegisterFrameworkClasses() {
-    RegisterClass<TForm>();
-    RegisterClass<TPanel>();
-    RegisterClass<TBevel>();
-    RegisterClass<TLabel>();
-    RegisterClass<TImage>();
-    RegisterClass<TMemo>();
-    RegisterClass<TEdit>();
-    RegisterClass<TButton>();
-    RegisterClass<TCheckBox>();
-    RegisterClass<TRadioButton>();
-    RegisterClass<TProgressBar>();
-    RegisterClass<TPopupMenu>();
-    RegisterClass<TMenuItem>();
+    RegisterComponent<TForm>();
+    RegisterComponent<TPanel>();
+    RegisterComponent<TBevel>();
+    RegisterComponent<TLabel>();
+    RegisterComponent<TImage>();
+    RegisterComponent<TMemo>();
+    RegisterComponent<TEdit>();
+    RegisterComponent<TButton>();
+    RegisterComponent<TCheckBox>();
+    RegisterComponent<TRadioButton>();
+    RegisterComponent<TProgressBar>();
+    RegisterComponent<TPopupMenu>();
+    RegisterComponent<TMenuItem>();
 }

@@ -231,8 +231,8 @@ public:
 
 struct ComponentStreaming : ::testing::Test {
     void SetUp() override {
-        RegisterClass<TGadget>();
-        RegisterClass<TBox>();
+        RegisterComponent<TGadget>();
+        RegisterComponent<TBox>();
     }
 };
 
@@ -362,7 +362,7 @@ TEST(ComponentModel, OwnerFreesOwnedAndNotifiesSiblings) {
 // ---- file embedder --------------------------------------------------------------------------
 
 struct FileEmbedder : ::testing::Test {
-    void SetUp() override { RegisterClass<TFileEmbedder>(); }
+    void SetUp() override { RegisterComponent<TFileEmbedder>(); }
     TempDir dir;
 
     std::string Store(const std::string& fileName, bool compressed) {
