@@ -4,7 +4,7 @@ if(WIN32)
   enable_language(RC)
   include(ExternalProject)
   # The compiler must run on the build host: build it from this tree with the host toolchain.
-  set(KESTRIN_FORMC ${CMAKE_BINARY_DIR}/host/tools/formc/formc)
+  set(KESTRIN_FORMC ${CMAKE_BINARY_DIR}/host/tools/formc/formc CACHE INTERNAL "the form compiler")
   ExternalProject_Add(formc_host
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/host
@@ -13,10 +13,10 @@ if(WIN32)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${KESTRIN_FORMC})
-  set(KESTRIN_FORMC_DEPENDS formc_host)
+  set(KESTRIN_FORMC_DEPENDS formc_host CACHE INTERNAL "its target")
 else()
-  set(KESTRIN_FORMC $<TARGET_FILE:formc>)
-  set(KESTRIN_FORMC_DEPENDS formc)
+  set(KESTRIN_FORMC $<TARGET_FILE:formc> CACHE INTERNAL "the form compiler")
+  set(KESTRIN_FORMC_DEPENDS formc CACHE INTERNAL "its target")
 endif()
 
 # kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [DEPENDS files...])

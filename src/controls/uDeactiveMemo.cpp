@@ -8,6 +8,7 @@ TDeactiveMemo::TDeactiveMemo(TComponent* owner) : TCustomPanel(owner), FLines(ne
     FMemo->SetBorderStyle(bsNoBorder);
     FMemo->SetParentColor(true);
     FMemo->SetParentFont(true);
+    FMemo->SetTabStop(false);  // the disabled panel keeps the keyboard out as well
     FLines->OnChange = [this](TObject*) { FMemo->Lines().Assign(*FLines); };
     SetBevelInner(bvNone);
     SetBevelOuter(bvNone);

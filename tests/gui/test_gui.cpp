@@ -1,0 +1,534 @@
+// The window components under Wine: built from form resources, drawn (pixels checked on the
+// screen), driven with real input through SendInput. Screenshots of the gallery are kept in
+// the build directory (gallery/*.bmp) for people to look at.
+#include "controls/uAltFixOnVista.h"
+#include "controls/uBitmapList.h"
+#include "controls/uColorBtn.h"
+#include "controls/uControls.h"
+#include "controls/uDeactiveMemo.h"
+#include "controls/uDebug.h"
+#include "controls/uNotifier.h"
+#include "controls/uXPUtils.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "TestSupport.h"
+#include <gtest/gtest.h>
+#include <chrono>
+#include <filesystem>
+
+using namespace testing_support;
+
+namespace {
+
+struct GuiEnvironment : ::testing::Environment {
+    void SetUp() override {
+        RegisterControlClasses();
+        InitializeControlUnits();
+    }
+    void TearDown() override { FinalizeControlUnits(); }
+};
+::testing::Environment* const GEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+void Pump(int ms = 150) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        Application->ProcessMessages();
+        Sleep(5);
+    }
+}
+
+// What the screen shows at a client point of the control.
+COLORREF ScreenPixel(TControl& c, int x, int y) {
+    TPoint p = c.ClientToScreen({x, y});
+    HDC dc = GetDC(nullptr);
+    COLORREF v = GetPixel(dc, p.X, p.Y);
+    ReleaseDC(nullptr, dc);
+    return v;
+}
+
+void MoveMouse(int x, int y) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void MouseButton(bool down) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof in);
+}
+
+void ClickAt(TControl& c, int x, int y, int times = 1) {
+    TPoint p = c.ClientToScreen({x, y});
+    MoveMouse(p.X, p.Y);
+    Pump(60);
+    for (int i = 0; i < times; ++i) {
+        MouseButton(true);
+        Pump(20);
+        MouseButton(false);
+        Pump(20);
+    }
+    Pump(100);
+}
+
+void PressKey(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    Pump(100);
+}
+
+// The window as the screen shows it, saved as a bitmap file in the build's gallery directory.
+void Screenshot(TWinControl& w, const std::string& name) {
+    RECT r;
+    GetWindowRect(w.Handle(), &r);
+    TBitmap shot(r.right - r.left, r.bottom - r.top, pf24bit);
+    HDC dc = GetDC(nullptr);
+    BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), dc, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, dc);
+    std::filesystem::path dir = EnvPath("KESTRIN_BIN_DIR") / "gallery";
+    std::filesystem::create_directories(dir);
+    shot.SaveToFile(NativePath(dir / (name + (UseThemes() ? "-themed" : "-classic") + ".bmp")));
+}
+
+// A picture with a magenta background (the transparent colour) and a framed square.
+void DrawPicture(TBitmap& b, int w, int h, TColor fill) {
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(w, h);
+    TCanvas& c = b.Canvas();
+    c.Brush().SetColor(clFuchsia);
+    c.FillRect(Rect(0, 0, w, h));
+    c.Brush().SetColor(fill);
+    c.Pen().SetColor(clBlack);
+    c.Rectangle(2, 2, w - 2, h - 2);
+}
+
+class TGalleryForm : public TForm {
+public:
+    KESTRIN_CLASS(TGalleryForm)
+    explicit TGalleryForm(TComponent* owner) : TForm(owner) {
+        RegisterMethod("FormCreate", [this](TObject*) { ++Created; });
+        RegisterMethod("ButtonClick", [this](TObject* s) { Clicks.push_back(static_cast<TComponent*>(s)->Name()); });
+        LoadFormResource();
+    }
+    template <class T> T* Get(const char* name) { return dynamic_cast<T*>(FindComponent(name)); }
+    int Created = 0;
+    std::vector<std::string> Clicks;
+};
+
+class TBenchForm : public TForm {
+public:
+    KESTRIN_CLASS(TBenchForm)
+    explicit TBenchForm(TComponent* owner) : TForm(owner) { LoadFormResource(); }
+};
+
+struct Gallery : ::testing::Test {
+    static TGalleryForm* Form;
+    static void SetUpTestSuite() {
+        Form = new TGalleryForm(Application);
+        auto* list = Form->Get<TBitmapList>("bmplstImages");
+        TBitmap pic;
+        DrawPicture(pic, 32, 32, 0x00C000);
+        list->Add("Image", pic, clFuchsia);
+        DrawPicture(pic, 24, 24, 0x0000C0);
+        list->Add("Other", pic, clNoTransparent);
+        Form->Show();
+        Pump(400);
+    }
+    static void TearDownTestSuite() {
+        delete Form;
+        Form = nullptr;
+    }
+};
+TGalleryForm* Gallery::Form = nullptr;
+
+TEST_F(Gallery, FormIsBuiltFromItsResourceByClassName) {
+    EXPECT_EQ(Form->Created, 1);
+    EXPECT_EQ(Form->ClientWidth(), 640);
+    EXPECT_EQ(Form->ClientHeight(), 420);
+    auto* top = Form->Get<TPanel>("pnlTop");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->Width(), 640);   // alTop
+    EXPECT_EQ(top->Height(), 40);
+    auto* label = Form->Get<TLabel>("lblTitle");
+    ASSERT_TRUE(label);
+    EXPECT_GT(label->Width(), 20);  // sized to its text
+    EXPECT_EQ(Form->Get<TFlatBitColorBtn>("btnFlatCool")->BitmapList(), Form->Get<TBitmapList>("bmplstImages"));
+    Screenshot(*Form, "gallery");
+}
+
+TEST_F(Gallery, ColorButtonBevelAndOutline) {
+    auto* b = Form->Get<TColorBtn>("btnPlain");
+    ASSERT_TRUE(b);
+    if (b->IsThemed()) GTEST_SKIP() << "the themed face is the theme's";
+    b->Repaint();
+    Pump();
+    int w = b->Width(), h = b->Height();
+    TColor face = b->Color();
+    EXPECT_EQ(ScreenPixel(*b, 0, 0), static_cast<COLORREF>(LightenColor(face)));
+    EXPECT_EQ(ScreenPixel(*b, 3, 0), static_cast<COLORREF>(LightenColor(face)));
+    EXPECT_EQ(ScreenPixel(*b, w - 1, 3), 0u);           // outline on the dark side
+    EXPECT_EQ(ScreenPixel(*b, 3, h - 1), 0u);
+    EXPECT_EQ(ScreenPixel(*b, 3, h - 2), static_cast<COLORREF>(DarkenColor(face)));
+    EXPECT_EQ(ScreenPixel(*b, w - 2, 3), static_cast<COLORREF>(DarkenColor(face)));
+    EXPECT_EQ(ScreenPixel(*b, 2, 2), ColorToRGB(face));
+}
+
+TEST_F(Gallery, DisabledCaptionIsEmbossed) {
+    auto* b = Form->Get<TColorBtn>("btnDisabled");
+    ASSERT_TRUE(b);
+    if (b->IsThemed()) GTEST_SKIP() << "the themed caption is the theme's";
+    COLORREF dark = DarkenColor(b->Color()), light = LightenColor(b->Color());
+    int darkSeen = 0, shadowed = 0;
+    for (int y = 2; y < b->Height() - 3; ++y)
+        for (int x = 2; x < b->Width() - 3; ++x)
+            if (ScreenPixel(*b, x, y) == dark) {
+                ++darkSeen;
+                COLORREF below = ScreenPixel(*b, x + 1, y + 1);
+                if (below == light || below == dark) ++shadowed;
+            }
+    EXPECT_GT(darkSeen, 5);
+    EXPECT_EQ(shadowed, darkSeen);  // every dark pixel has the light copy (or more text) below right
+}
+
+TEST_F(Gallery, DisabledImageWithoutDisableIDIsASilhouette) {
+    auto* b = Form->Get<TBitColorBtn>("btnImageDisabled");
+    ASSERT_TRUE(b);
+    b->Repaint();
+    Pump();
+    // cpNone, 32 x 32 picture centred in the area the frame leaves.
+    int cx = b->Width() / 2, cy = b->Height() / 2;
+    EXPECT_EQ(ScreenPixel(*b, cx, cy), static_cast<COLORREF>(DarkenColor(b->Color())));
+    auto* with = Form->Get<TBitColorBtn>("btnImageDisableID");
+    EXPECT_EQ(ScreenPixel(*with, with->Width() / 2, with->Height() / 2), 0x0000C0u);  // the DisableID picture as it is
+}
+
+TEST_F(Gallery, DoubleClickActsAsASecondPress) {
+    auto* b = Form->Get<TColorBtn>("btnPlain");
+    Form->Clicks.clear();
+    ClickAt(*b, 10, 10, 2);
+    EXPECT_EQ(Form->Clicks, (std::vector<std::string>{"btnPlain", "btnPlain"}));
+}
+
+TEST_F(Gallery, FlatButtonGroupsSpanForms) {
+    auto* a = Form->Get<TFlatBitColorBtn>("btnGroupA");
+    ASSERT_TRUE(a);
+    TForm other(nullptr);
+    auto* b = new TFlatBitColorBtn(&other);
+    b->SetParent(&other);
+    b->SetGroupIndex(1);
+    std::vector<std::string> log;
+    a->OnDown = [&](TObject*) { log.push_back("A down"); };
+    a->OnUp = [&](TObject*) { log.push_back("A up"); };
+    b->OnDown = [&](TObject*) { log.push_back("B down"); };
+    b->OnUp = [&](TObject*) { log.push_back("B up"); };
+    a->SetDown(true);
+    b->SetDown(true);
+    EXPECT_FALSE(a->Down());
+    EXPECT_EQ(log, (std::vector<std::string>{"A down", "A up", "B down"}));
+    log.clear();
+    b->SetDownFixed(true);
+    b->SetDown(false);
+    EXPECT_TRUE(b->Down());
+    EXPECT_TRUE(log.empty());
+    a->OnDown = a->OnUp = TNotifyEvent();
+}
+
+TEST_F(Gallery, ToggleButtonFollowsRealClicks) {
+    auto* t = Form->Get<TFlatBitColorBtn>("btnToggle");
+    ASSERT_TRUE(t);
+    bool before = t->Down();
+    ClickAt(*t, 10, 10);
+    EXPECT_NE(t->Down(), before);
+    ClickAt(*t, 10, 10);
+    EXPECT_EQ(t->Down(), before);
+}
+
+TEST_F(Gallery, FocusNeverEntersADeactiveMemo) {
+    auto* m = Form->Get<TDeactiveMemo>("dmemoText");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->Memo().LineCount(), 2);
+    auto* edit = Form->Get<TEdit>("edtName");
+    edit->SetFocus();
+    Pump();
+    ClickAt(*m, 5, 5);
+    EXPECT_NE(GetFocus(), m->Memo().Handle());
+    for (int i = 0; i < 8; ++i) {
+        PressKey(VK_TAB);
+        EXPECT_NE(GetFocus(), m->Memo().Handle());
+    }
+    // A change in place shows at once.
+    m->Lines().SetText("one\r\ntwo\r\nthree");
+    EXPECT_EQ(m->Memo().LineCount(), 3);
+    m->Lines().SetText("First line\r\nSecond line");
+}
+
+TEST_F(Gallery, DeactiveMemoTakesItsNewParentsColour) {
+    auto* m = Form->Get<TDeactiveMemo>("dmemoText");
+    auto* white = Form->Get<TPanel>("pnlWhite");
+    TWinControl* old = m->Parent();
+    m->SetParent(white);
+    EXPECT_EQ(m->Color(), white->Color());
+    EXPECT_EQ(m->Memo().Color(), white->Color());
+    m->SetParent(old);
+}
+
+TEST(DeactiveMemoStreaming, RealLinesFollowThePublishedLines) {
+    TForm holder(nullptr);
+    auto* m = new TDeactiveMemo(&holder);
+    m->SetName("dm");
+    TFormObject empty = WriteComponentProperties(*m, "dm");
+    EXPECT_EQ(empty.Find("Lines.Strings"), nullptr);
+    EXPECT_EQ(empty.Find("RealLines"), nullptr);
+    EXPECT_EQ(empty.Find("Enabled")->Kind, TValueKind::vkFalse);
+    EXPECT_EQ(empty.Find("ParentColor")->Kind, TValueKind::vkTrue);
+    m->Lines().SetText("a\r\nb");
+    TFormObject full = WriteComponentProperties(*m, "dm");
+    EXPECT_EQ(full.Find("Lines.Strings")->AsStrings(""), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(full.Find("RealLines")->Str, "a\r\nb\r\n");
+    EXPECT_EQ(full.Properties.back().Name, "RealLines");
+    // Disagreeing values: RealLines decides.
+    full.Properties.back().Value = TFormValue::String("x\r\ny\r\nz\r\n");
+    TDeactiveMemo fresh(nullptr);
+    ReadComponentProperties(fresh, full, nullptr);
+    EXPECT_EQ(fresh.Lines().Count(), 3);
+    full.Properties.back().Value = TFormValue::Integer(1);
+    EXPECT_THROW(ReadComponentProperties(fresh, full, nullptr), EReadError);
+}
+
+TEST(Notifier, MessageOnlyLayout) {
+    TForm owner(nullptr);
+    owner.SetBounds(100, 100, 400, 300);
+    owner.Show();
+    auto* n = new TNotifier(&owner);
+    n->SetCaption("");
+    n->SetMsg("Now installing...");
+    n->ShowOver(&owner);
+    Pump();
+    TLabel& l = n->Label();
+    EXPECT_EQ(n->Window().ClientHeight(), l.Height() + 30);
+    EXPECT_EQ(l.Top(), 15);
+    EXPECT_EQ(l.Left(), 9);
+    EXPECT_EQ(n->Window().ClientWidth(), static_cast<int>(std::nearbyint(l.Width() * 1.2)));
+    EXPECT_FALSE(owner.Enabled());
+    EXPECT_FALSE(IsWindowEnabled(owner.Handle()));
+    Screenshot(n->Window(), "notifier-message");
+    int width = n->Window().Width();
+    n->SetMsg("Now installing.");   // same height, other width: nothing moves
+    EXPECT_EQ(n->Window().Width(), width);
+    delete n;
+    EXPECT_TRUE(owner.Enabled());
+}
+
+TEST(Notifier, CancelButtonAndProgressBarAndEscape) {
+    TForm owner(nullptr);
+    owner.SetBounds(100, 100, 400, 300);
+    owner.Show();
+    TNotifier n(&owner);
+    n.SetCaption("A caption much wider than the message itself");
+    n.SetCanCancel(true);
+    n.SetMsg("Copying");
+    int cancels = 0;
+    n.OnCancel = [&](TObject*) { ++cancels; };
+    n.ShowCentered();
+    Pump();
+    TLabel& l = n.Label();
+    EXPECT_EQ(l.Top(), 8);
+    EXPECT_EQ(n.CancelButton().Top(), 8 + l.Height() + 10);
+    EXPECT_EQ(n.Window().ClientHeight(), l.Height() + 30 + 20);
+    int capW = n.Window().ControlCanvas().TextWidth(n.Caption());
+    EXPECT_EQ(n.Window().ClientWidth(), static_cast<int>(std::nearbyint(capW * 1.2)));
+    Screenshot(n.Window(), "notifier-cancel");
+    SetForegroundWindow(n.Window().Handle());
+    n.Window().SetFocus();
+    Pump();
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(n.IsCancel());
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(n.Showing());
+    EXPECT_TRUE(owner.Enabled());
+
+    n.SetShowProgressBar(true);
+    n.ProgressBar().SetPosition(40);
+    n.ShowCentered();
+    Pump();
+    EXPECT_FALSE(n.IsCancel());
+    EXPECT_EQ(n.ProgressBar().Top(), l.Top() + l.Height() + 12);
+    EXPECT_EQ(n.CancelButton().Top(), n.ProgressBar().Top() + n.ProgressBar().Height() + 4);
+    Screenshot(n.Window(), "notifier-progress");
+    n.HideWindow();
+}
+
+TEST(DebugWindow, NameCaptionAndPlacement) {
+    ASSERT_NE(Debug, nullptr);  // test_gui.exe
+    TDebug* saved = Debug;
+    Debug = nullptr;
+    InitializeDebugFor("MyDelphiTool.exe");
+    EXPECT_EQ(Debug, nullptr);
+    InitializeDebugFor("Installer.exe");
+    ASSERT_NE(Debug, nullptr);
+    EXPECT_EQ(Debug->Caption(), "DEBUG PROCESS  [Installer.exe]");
+    EXPECT_EQ(Debug->Left(), Screen->Width() - 200);
+    EXPECT_EQ(Debug->Top(), 0);
+    EXPECT_EQ(Debug->Width(), 200);
+    EXPECT_EQ(Debug->Height(), Screen->Height());
+    EXPECT_FALSE(Debug->Visible());
+    delete Debug;
+    Debug = saved;
+}
+
+TEST(DebugWindow, TracesShowTheWindowAndKeepAtMostMaxLines) {
+    TDebug& d = *Debug;
+    d.Trace("**** ActID  96");
+    Pump();
+    EXPECT_TRUE(d.Visible());
+    EXPECT_EQ(d.mmDebugData->LineCount(), 1);
+    // Controls hidden: the memo fills the window.
+    EXPECT_EQ(d.mmDebugData->Height(), d.ClientHeight());
+    d.SetControlsHidden(false);
+    EXPECT_EQ(d.mmDebugData->Height(), d.ClientHeight() - 70);
+    EXPECT_EQ(d.btStep->Top(), d.ClientHeight() - 70 + 5);
+    Pump();
+    Screenshot(d, "debug");
+    d.SetControlsHidden(true);
+    std::string block;
+    for (int i = 2; i <= MaxDebugLines + 2; ++i) { block += "line " + std::to_string(i); if (i <= MaxDebugLines + 1) block += "\r\n"; }
+    d.Trace(block);  // 65537 lines in all
+    EXPECT_EQ(d.mmDebugData->LineCount(), MaxDebugLines + 2);
+    d.Trace(42);
+    EXPECT_EQ(d.mmDebugData->LineCount(), MaxDebugLines);  // three went, one came
+    d.SetVisible(false);
+}
+
+void CALLBACK PressStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    Debug->btStep->Click();
+}
+
+TEST(DebugWindow, StepModeWaitsForStep) {
+    TDebug& d = *Debug;
+    d.SetStepMode(true);
+    EXPECT_TRUE(d.chStep->Checked());
+    EXPECT_FALSE(d.ControlsHidden());
+    d.SetVisible(true);
+    Pump();
+    // Press STEP from a timer while the trace waits.
+    UINT_PTR timer = SetTimer(nullptr, 0, 300, PressStep);
+    auto start = std::chrono::steady_clock::now();
+    d.Trace("wait here");
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    KillTimer(nullptr, timer);
+    d.SetStepMode(false);
+    d.SetControlsHidden(true);
+    d.SetVisible(false);
+}
+
+TEST(Bench, WizardSizedFormFromResource) {
+    auto start = std::chrono::steady_clock::now();
+    auto* f = new TBenchForm(Application);
+    f->Show();
+    f->Update();
+    auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[bench] form with %d components built from its resource and shown in %.1f ms\n", f->ComponentCount(), ms);
+    EXPECT_GE(f->ComponentCount(), 60);
+    Pump();
+    Screenshot(*f, "bench-form");
+    delete f;
+}
+
+TEST(Framework, BitmapFilesRoundTripAndDamageIsRefused) {
+    TBitmap b;
+    DrawPicture(b, 13, 7, clRed);
+    TMemoryStream m;
+    b.SaveToStream(m);
+    m.SetPosition(0);
+    TBitmap c;
+    c.LoadFromStream(m);
+    EXPECT_EQ(m.Position(), m.Size());
+    EXPECT_EQ(c.Width(), 13);
+    EXPECT_EQ(c.PixelFormat(), pf24bit);
+    EXPECT_EQ(c.Canvas().Pixel(0, 0), static_cast<TColor>(clFuchsia));
+    EXPECT_EQ(c.Canvas().Pixel(5, 3), static_cast<TColor>(clRed));
+    c.SetMonochrome(true);
+    EXPECT_EQ(c.PixelFormat(), pf1bit);
+    std::string bytes(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+    for (size_t n : {size_t(0), size_t(10), size_t(40), bytes.size() - 1}) {
+        TMemoryStream t;
+        t.WriteBuffer(bytes.data(), n);
+        t.SetPosition(0);
+        TBitmap x;
+        EXPECT_THROW(x.LoadFromStream(t), EInvalidGraphic) << n;
+    }
+    std::string wide = bytes;
+    wide[18] = '\x7F'; wide[19] = '\x7F';  // a width the pixels do not have
+    TMemoryStream t;
+    t.WriteBuffer(wide.data(), wide.size());
+    t.SetPosition(0);
+    TBitmap x;
+    EXPECT_THROW(x.LoadFromStream(t), EInvalidGraphic);
+}
+
+TEST(Framework, BitmapListStreamsAndRejectsDamage) {
+    TBitmapList list(nullptr);
+    TBitmap pic;
+    DrawPicture(pic, 20, 10, clBlue);
+    list.Add("icon", pic, clFuchsia);
+    DrawPicture(pic, 8, 8, clGreen);
+    list.Add("Left", pic);
+    list.SetCompressed(true);
+    TMemoryStream s;
+    list.WriteBitmaps(s);
+    s.SetPosition(0);
+    TBitmapList back(nullptr);
+    back.ReadBitmaps(s);
+    EXPECT_TRUE(back.Compressed());
+    EXPECT_EQ(back.AreaSize(), list.AreaSize());
+    TBitmap got, mask;
+    back.GetBitmap("Icon", &got);  // any case
+    back.GetMask("ICON", &mask);
+    EXPECT_EQ(got.Width(), 20);
+    EXPECT_EQ(mask.Canvas().Pixel(0, 0), static_cast<TColor>(clWhite));
+    EXPECT_EQ(mask.Canvas().Pixel(5, 5), static_cast<TColor>(clBlack));
+    back.GetBitmap("missing", &got);
+    EXPECT_TRUE(got.Empty());
+    // An offset past the data and a count past the stream are refused with a clear error.
+    std::string bytes(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+    std::string badCount = bytes;
+    badCount[0] = '\x7F';
+    std::string badOffset = bytes;
+    size_t at = 4 + 4 + 4;  // first entry: name length 4, "Left" (sorted first), then offset
+    badOffset[at + 4] = '\x7F'; badOffset[at + 7] = '\x7F';
+    for (const std::string& bad : {badCount, badOffset, bytes.substr(0, bytes.size() - 3)}) {
+        TMemoryStream t;
+        t.WriteBuffer(bad.data(), bad.size());
+        t.SetPosition(0);
+        TBitmapList l(nullptr);
+        EXPECT_THROW(l.ReadBitmaps(t), EReadError);
+        EXPECT_FALSE(l.HasBitmap("icon"));
+    }
+}
+
+TEST(Framework, DestroyingTheListDetachesItsButtons) {
+    TForm f(nullptr);
+    auto* list = new TBitmapList(nullptr);
+    auto* b = new TBitColorBtn(&f);
+    b->SetParent(&f);
+    b->SetBitmapListProp(list);
+    delete list;
+    EXPECT_EQ(b->BitmapList(), nullptr);
+}
+
+TEST(Framework, ApplicationTitleFromExecutableName) {
+    EXPECT_EQ(TitleFromExeName("C:\\Program Files\\INSTALLER.EXE"), "Installer");
+    EXPECT_EQ(TitleFromExeName("setup"), "setup");
+    EXPECT_EQ(Application->Title(), "test_gui");  // the first character stays as it is
+}
+
+}  // namespace
