@@ -318,7 +318,7 @@ TWinControl::~TWinControl() {
 
 HWND TWinControl::Handle() {
     if (!FHandle) CreateHandle();
-    if (!FHandle) throw EOutOfResources("Error creating window");
+    if (!FHandle) throw EOutOfResources("Error creating window (" + std::to_string(GetLastError()) + ")");
     return FHandle;
 }
 
