@@ -445,3 +445,36 @@ TEST_F(FileEmbedder, DesignTimeRefusesAMissingFile) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+namespace {
+// The form compiler as the build runs it: design-time steps, code page, decompiling.
+TEST(FormCompiler, EmbedsTheFileConvertsTextAndDecompiles) {
+    TempDir dir;
+    Bytes payload = RandomBytes(3000, 11);
+    WriteFile(dir.File("uninst.exe"), payload);
+    WriteFile(dir.File("f.kfm"), ToBytes("object F: TSampleRoot\n  Caption = 'ｷｬﾝｾﾙ'\n"
+                                          "  object emb: TFileEmbedder\n    FileName = 'uninst.exe'\n  end\nend\n"));
+    std::string formc = (EnvPath("KESTRIN_BIN_DIR") / "tools/formc/formc").string();
+    ASSERT_EQ(std::system((formc + " --codepage 932 " + dir.File("f.kfm") + " -o " + dir.File("f.kfr")).c_str()), 0);
+    Bytes bin = ReadFile(dir.File("f.kfr"));
+    TFormObject res = FormFromBinary(bin.data(), bin.size());
+    EXPECT_EQ(res.Find("Caption")->Str, "\xB7\xAC\xDD\xBE\xD9");
+    RegisterComponent<TFileEmbedder>();
+    TSampleRoot root(nullptr);
+    TFormObject noCaption = res;
+    noCaption.Properties.clear();  // the sample root has no caption
+    ReadComponentResource(root, noCaption);
+    auto* e = dynamic_cast<TFileEmbedder*>(root.FindComponent("emb"));
+    ASSERT_TRUE(e);
+    EXPECT_EQ(Bytes(e->Data().Memory(), e->Data().Memory() + e->Data().Size()), payload);
+    ASSERT_EQ(std::system((formc + " --decompile " + dir.File("f.kfr") + " -o " + dir.File("back.kfm")).c_str()), 0);
+    Bytes text = ReadFile(dir.File("back.kfm"));
+    EXPECT_EQ(ParseFormText(std::string(text.begin(), text.end())), res);
+    // A broken source fails and leaves no output behind.
+    WriteFile(dir.File("bad.kfm"), ToBytes("object F: TSampleRoot\n  X = 'open\nend\n"));
+    EXPECT_NE(std::system((formc + " " + dir.File("bad.kfm") + " -o " + dir.File("bad.kfr") + " 2>/dev/null").c_str()), 0);
+    EXPECT_FALSE(FileExists(dir.File("bad.kfr")));
+}
+}  // namespace
+#endif
