@@ -19,14 +19,20 @@ else()
   set(KESTRIN_FORMC_DEPENDS formc CACHE INTERNAL "its target")
 endif()
 
-# kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [DEPENDS files...])
+# kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [BASEDIR dir] [DEPENDS files...])
+# Files the form names (embedded files, pictures) are found relative to BASEDIR, by default the
+# source's directory.
 # Strings of the source are stored in code page 932, the program's default language.
 function(kestrin_form_resource)
-  cmake_parse_arguments(F "" "TARGET;SOURCE;RESOURCE" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(F "" "TARGET;SOURCE;RESOURCE;BASEDIR" "DEPENDS" ${ARGN})
   get_filename_component(src ${F_SOURCE} ABSOLUTE)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${F_RESOURCE}.kfr)
+  set(base "")
+  if(F_BASEDIR)
+    set(base -C ${F_BASEDIR})
+  endif()
   add_custom_command(OUTPUT ${out}
-    COMMAND ${KESTRIN_FORMC} --codepage 932 ${src} -o ${out}
+    COMMAND ${KESTRIN_FORMC} --codepage 932 ${base} ${src} -o ${out}
     DEPENDS ${src} ${KESTRIN_FORMC_DEPENDS} ${F_DEPENDS}
     COMMENT "Compiling form ${F_RESOURCE}")
   if(WIN32)

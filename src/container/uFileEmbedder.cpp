@@ -7,7 +7,17 @@
 #include <cstdio>
 #endif
 
+namespace {
+void (*GDesignMessageHandler)(const std::string&) = nullptr;
+}
+
+void SetDesignMessageHandler(void (*handler)(const std::string& text)) { GDesignMessageHandler = handler; }
+
 void ShowDesignMessage(const std::string& text) {
+    if (GDesignMessageHandler) {
+        GDesignMessageHandler(text);
+        return;
+    }
 #ifdef _WIN32
     MessageBoxA(nullptr, text.c_str(), "", MB_OK);
 #else

@@ -36,5 +36,7 @@ private:
 // The stored form of the data, shared with tools that build form resources.
 void WriteEmbeddedData(TStream& stream, const void* data, size_t size, bool compressed);
 void ReadEmbeddedData(TStream& stream, bool compressed, TMemoryStream& data);
-// Shows a design-time message (a message box on Windows, standard error elsewhere).
+// Shows a design-time message (a message box on Windows, standard error elsewhere), or hands it
+// to the handler set, which tools and tests use to collect the messages instead.
 void ShowDesignMessage(const std::string& text);
+void SetDesignMessageHandler(void (*handler)(const std::string& text));

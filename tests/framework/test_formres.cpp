@@ -436,12 +436,17 @@ TEST_F(FileEmbedder, DamagedDataFailsWhileLoading) {
     EXPECT_THROW(load(std::string("\x02\x00", 2), true), EReadError);
 }
 
+std::string GDesignMessage;
+
 TEST_F(FileEmbedder, DesignTimeRefusesAMissingFile) {
+    SetDesignMessageHandler([](const std::string& text) { GDesignMessage = text; });
     TFileEmbedder e(nullptr);
     e.SetFileName("kept");
     e.SetDesigning(true);
     e.SetFileName(dir.File("nothing-here"));
     EXPECT_EQ(e.FileName(), "kept");
+    EXPECT_EQ(GDesignMessage, dir.File("nothing-here") + " was not found");
+    SetDesignMessageHandler(nullptr);
 }
 
 }  // namespace

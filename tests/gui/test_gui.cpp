@@ -138,6 +138,7 @@ struct Gallery : ::testing::Test {
         list->Add("Image", pic, clFuchsia);
         DrawPicture(pic, 24, 24, 0x0000C0);
         list->Add("Other", pic, clNoTransparent);
+        list->GetBitmap("Left", &Form->Get<TImage>("imgLeft")->Picture());
         Form->Show();
         Pump(400);
     }
@@ -161,6 +162,25 @@ TEST_F(Gallery, FormIsBuiltFromItsResourceByClassName) {
     EXPECT_GT(label->Width(), 20);  // sized to its text
     EXPECT_EQ(Form->Get<TFlatBitColorBtn>("btnFlatCool")->BitmapList(), Form->Get<TBitmapList>("bmplstImages"));
     Screenshot(*Form, "gallery");
+}
+
+TEST_F(Gallery, PicturesComeFromTheCompiledBitmapList) {
+    auto* list = Form->Get<TBitmapList>("bmplstImages");
+    EXPECT_TRUE(list->Compressed());
+    TBitmap b, m;
+    list->GetBitmap("left", &b);
+    EXPECT_EQ(b.Width(), 164);
+    EXPECT_EQ(b.Height(), 294);
+    list->GetBitmap("Icon", &b);
+    EXPECT_EQ(b.Width(), 49);
+    list->GetMask("GetFlashPlayer", &m);
+    EXPECT_EQ(m.Width(), 89);
+    EXPECT_EQ(m.Canvas().Pixel(0, 0), static_cast<TColor>(clWhite));   // a rounded corner: transparent
+    EXPECT_EQ(m.Canvas().Pixel(44, 16), static_cast<TColor>(clBlack));
+    // The button shows the picture through its mask: the parent's colour in the corner.
+    auto* btn = Form->Get<TFlatBitColorBtn>("btnPage5GetFlashPlayer");
+    if (!btn->IsThemed()) EXPECT_EQ(ScreenPixel(*btn, 0, 0), ColorToRGB(btn->Color()));
+    EXPECT_NE(ScreenPixel(*btn, 44, 16), ColorToRGB(btn->Color()));
 }
 
 TEST_F(Gallery, ColorButtonBevelAndOutline) {
