@@ -75,6 +75,26 @@ bool TFormObject::operator==(const TFormObject& o) const {
 
 namespace {
 
+// Names and identifiers must be what the text form can hold, so that every resource prints.
+bool IsIdent(const std::string& s, bool dotted) {
+    if (s.empty()) return false;
+    bool start = true;
+    for (char ch : s) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (start) {
+            if (!(std::isalpha(c) || c == '_')) return false;
+            start = false;
+        } else if (c == '.' && dotted) {
+            start = true;
+        } else if (!(std::isalnum(c) || c == '_')) {
+            return false;
+        }
+    }
+    return !start;
+}
+bool IsPropertyName(const std::string& s) { return IsIdent(s, true) && s != "object" && s != "end"; }
+bool IsIdentValue(const std::string& s) { return IsIdent(s, false) && s != "True" && s != "False" && s != "nil"; }
+
 void PutByte(TStream& s, uint8_t b) { s.WriteBuffer(&b, 1); }
 
 void PutShort(TStream& s, const std::string& str, const char* what) {
@@ -104,12 +124,12 @@ void PutValue(TStream& s, const TFormValue& v, int depth) {
     }
     case TValueKind::vkString: case TValueKind::vkBinary: PutLong(s, v.Str); break;
     case TValueKind::vkIdent:
-        if (v.Str.empty()) throw EWriteError("Empty identifier in a form resource");
+        if (!IsIdentValue(v.Str)) throw EWriteError("Invalid identifier in a form resource: " + v.Str);
         PutShort(s, v.Str, "Identifier");
         break;
     case TValueKind::vkSet:
         for (const auto& n : v.Names) {
-            if (n.empty()) throw EWriteError("Empty set member in a form resource");
+            if (!IsIdent(n, false)) throw EWriteError("Invalid set member in a form resource: " + n);
             PutShort(s, n, "Set member");
         }
         PutByte(s, 0);
@@ -123,11 +143,12 @@ void PutValue(TStream& s, const TFormValue& v, int depth) {
 
 void PutObject(TStream& s, const TFormObject& o, int depth) {
     if (depth > KMaxFormDepth) throw EWriteError("Form resource nested too deeply");
-    if (o.ClassName.empty()) throw EWriteError("Object without a class name in a form resource");
+    if (!IsIdent(o.ClassName, false)) throw EWriteError("Invalid class name in a form resource: " + o.ClassName);
+    if (!o.Name.empty() && !IsIdent(o.Name, false)) throw EWriteError("Invalid object name in a form resource: " + o.Name);
     PutShort(s, o.ClassName, "Class name");
     PutShort(s, o.Name, "Object name");
     for (const auto& p : o.Properties) {
-        if (p.Name.empty()) throw EWriteError("Property without a name in " + o.Name);
+        if (!IsPropertyName(p.Name)) throw EWriteError("Invalid property name in " + o.Name + ": " + p.Name);
         PutShort(s, p.Name, "Property name");
         PutValue(s, p.Value, depth + 1);
     }
@@ -179,13 +200,14 @@ public:
         case 5:
             v.Kind = TValueKind::vkIdent;
             v.Str = Short();
-            if (v.Str.empty()) Fail("empty identifier");
+            if (!IsIdentValue(v.Str)) Fail("invalid identifier");
             break;
         case 6:
             v.Kind = TValueKind::vkSet;
             for (;;) {
                 std::string n = Short();
                 if (n.empty()) break;
+                if (!IsIdent(n, false)) Fail("invalid set member");
                 v.Names.push_back(std::move(n));
             }
             break;
@@ -205,11 +227,13 @@ public:
         if (depth > KMaxFormDepth) Fail("nested too deeply");
         TFormObject o;
         o.ClassName = Short();
-        if (o.ClassName.empty()) Fail("object without a class name");
+        if (!IsIdent(o.ClassName, false)) Fail("invalid class name");
         o.Name = Short();
+        if (!o.Name.empty() && !IsIdent(o.Name, false)) Fail("invalid object name");
         for (;;) {
             std::string name = Short();
             if (name.empty()) break;
+            if (!IsPropertyName(name)) Fail("invalid property name");
             o.Properties.push_back({std::move(name), Value(depth + 1)});
         }
         for (;;) {

@@ -501,6 +501,45 @@ TEST(Framework, BitmapFilesRoundTripAndDamageIsRefused) {
     EXPECT_THROW(x.LoadFromStream(t), EInvalidGraphic);
 }
 
+// A one-image icon file: 16 x 16, 32 bits per pixel, opaque red, with its AND mask.
+std::string SmallIconFile() {
+    std::string img;
+    auto le32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) img += static_cast<char>(v >> (8 * i)); };
+    auto le16 = [&](uint16_t v) { img += static_cast<char>(v); img += static_cast<char>(v >> 8); };
+    le32(40); le32(16); le32(32); le16(1); le16(32); le32(0); le32(16 * 16 * 4 + 16 * 4); le32(0); le32(0); le32(0); le32(0);
+    for (int i = 0; i < 256; ++i) { img += '\0'; img += '\0'; img += '\xFF'; img += '\xFF'; }
+    img += std::string(16 * 4, '\0');
+    std::string f;
+    auto put16 = [&](uint16_t v) { f += static_cast<char>(v); f += static_cast<char>(v >> 8); };
+    auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) f += static_cast<char>(v >> (8 * i)); };
+    put16(0); put16(1); put16(1);
+    f += '\x10'; f += '\x10'; f += '\0'; f += '\0'; put16(1); put16(32); put32(static_cast<uint32_t>(img.size())); put32(22);
+    return f + img;
+}
+
+TEST(Framework, IconFilesLoadSaveAndRefuseDamage) {
+    std::string file = SmallIconFile();
+    TMemoryStream m;
+    m.WriteBuffer(file.data(), file.size());
+    m.SetPosition(0);
+    TIcon icon;
+    EXPECT_TRUE(icon.Empty());
+    icon.LoadFromStream(m);
+    EXPECT_FALSE(icon.Empty());
+    EXPECT_EQ(icon.Width(), 16);
+    EXPECT_NE(icon.Handle(), nullptr);
+    TMemoryStream out;
+    icon.SaveToStream(out);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())), file);
+    for (size_t n : {size_t(3), size_t(10), size_t(30), file.size() - 1}) {
+        TMemoryStream t;
+        t.WriteBuffer(file.data(), n);
+        t.SetPosition(0);
+        TIcon bad;
+        EXPECT_THROW(bad.LoadFromStream(t), EInvalidGraphic) << n;
+    }
+}
+
 TEST(Framework, BitmapListStreamsAndRejectsDamage) {
     TBitmapList list(nullptr);
     TBitmap pic;
