@@ -1,0 +1,82 @@
+#include "uFileEmbedderData.h"
+#include "base/FileOps.h"
+#include "container/uStreamUtils.h"
+#include "container/uZLib.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what) { throw EEmbeddedDataError("Embedded file: " + what); }
+
+class TLimitedSink : public TByteSink {
+public:
+    explicit TLimitedSink(TMemoryStream& target) : FTarget(target) {}
+    void Put(const uint8_t* data, size_t size) override {
+        if (static_cast<uint64_t>(FTarget.Size()) + size > MaxEmbeddedFileSize) Fail("too large");
+        FTarget.WriteBuffer(data, size);
+    }
+private:
+    TMemoryStream& FTarget;
+};
+
+}  // namespace
+
+bool TFileEmbedderData::LoadFromFile(const std::string& fileName) {
+    FData.Clear();
+    if (!FileExists(fileName)) return false;
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    if (file.Size() > MaxEmbeddedFileSize) Fail("\"" + fileName + "\" is too large");
+    FData.LoadFromStream(file);
+    FData.SetPosition(0);
+    return true;
+}
+
+void TFileEmbedderData::ReadData(TStream& stream) {
+    uint32_t n = ReadCheckedCount(stream, "Embedded file");
+    TMemoryStream data;
+    if (n > 0) {
+        if (FCompressed) {
+            TLimitedSink sink(data);
+            InflateFromStream(stream, n, sink);
+        } else {
+            if (n > MaxEmbeddedFileSize) Fail("too large");
+            data.SetSize(n);
+            stream.ReadBuffer(data.Memory(), n);
+        }
+    }
+    FData.Clear();
+    if (data.Size() > 0) FData.LoadFromStream(data);
+    FData.SetPosition(0);
+}
+
+void TFileEmbedderData::WriteData(TStream& stream) const {
+    const size_t size = static_cast<size_t>(FData.Size());
+    if (FCompressed) {
+        WriteCompressedBlock(stream, FData.Memory(), size);
+    } else {
+        WriteInt32(stream, static_cast<int32_t>(size));
+        stream.WriteBuffer(FData.Memory(), size);
+    }
+}
+
+void TFileEmbedderData::WriteDataFromFile(TStream& stream, const std::string& fileName) {
+    LoadFromFile(fileName);
+    WriteData(stream);
+}
+
+void TFileEmbedderData::SaveToStream(TStream& stream) const {
+    stream.WriteBuffer(FData.Memory(), static_cast<size_t>(FData.Size()));
+}
+
+void TFileEmbedderData::SaveToFile(const std::string& fileName) const {
+    const std::string scratch = fileName + ".partial";
+    try {
+        {
+            TFileStream file(scratch, fmCreate);
+            SaveToStream(file);
+        }
+        if (!MoveFileReplacing(scratch, fileName)) throw EFCreateError("Cannot create file \"" + fileName + "\"");
+    } catch (...) {
+        RemoveFile(scratch);
+        throw;
+    }
+}
