@@ -12,6 +12,7 @@ uint64_t RowBytes(uint64_t width, unsigned bitCount) { return (width * bitCount 
 }  // namespace
 
 int TBitmapFileInfo::PixelFormat() const {
+    using namespace PixelFormatId;
     switch (BitCount) {
     case 1: return pf1bit;
     case 4: return pf4bit;

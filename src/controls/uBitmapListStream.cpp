@@ -106,8 +106,8 @@ void TBitmapListData::ReadBitmaps(TStream& stream) {
     CheckEntries(images, masks, area.Memory(), static_cast<size_t>(area.Size()));
 
     // Nothing is taken over before everything checked out.
-    std::swap(FImages, images);
-    std::swap(FMasks, masks);
+    FImages = std::move(images);
+    FMasks = std::move(masks);
     FArea.Clear();
     FArea.LoadFromStream(area);
     FCompressed = compressed;
@@ -133,6 +133,13 @@ void TBitmapListData::WriteBitmaps(TStream& stream, TBitmapListLayout layout) co
 
 void TBitmapListData::AddTo(const std::string& name, THash& table, const uint8_t* file, size_t size) {
     const TBitmapFileInfo info = CheckBitmapFile(file, size);
+    // A file taken from the area itself would move under our feet.
+    TBuffer copy;
+    const uint8_t* area = FArea.Memory();
+    if (area && file >= area && file < area + FArea.Size()) {
+        copy = TBuffer(file, info.FileSize);
+        file = copy.Data();
+    }
     DeleteFrom(name, table);
     const int64_t end = FArea.Size();
     if (static_cast<uint64_t>(end) + info.FileSize > MaxBitmapListArea) Fail("data area too large");

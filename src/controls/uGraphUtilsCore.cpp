@@ -16,7 +16,7 @@ TPixelBuffer::TPixelBuffer(int width, int height, TRGB fill) {
     FPixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill & 0xFFFFFF);
 }
 
-void TPixelBuffer::FillRect(const TRect& r, TRGB c) {
+void TPixelBuffer::FillRect(const TPixelRect& r, TRGB c) {
     int l = std::max(r.Left, 0), t = std::max(r.Top, 0);
     int rt = std::min(r.Right, FWidth), b = std::min(r.Bottom, FHeight);
     for (int y = t; y < b; ++y)
@@ -41,7 +41,7 @@ TRGB ContrastRGB(TRGB rgb) {
     return avg > 112 && avg < 144 ? rgbWhite : rgb ^ 0xFFFFFF;
 }
 
-bool CheckPixelFormat(int pixelFormat, TPixelFormats allowed) {
+bool CheckPixelFormat(int pixelFormat, TPixelFormatMask allowed) {
     if (pixelFormat >= 0 && pixelFormat <= 15 && (allowed & PixelFormatBit(pixelFormat))) return false;
     throw EInvalidBitmap(SInvalidBitmapFormat);
 }
@@ -54,7 +54,7 @@ struct TLineList {
     void Line(int x1, int y1, int x2, int y2) { Lines.push_back({x1, y1, x2, y2, Pen}); }
 };
 
-void TopLeftStep(TLineList& out, TRect w, TRGB color, int nv, int nh, int f) {
+void TopLeftStep(TLineList& out, TPixelRect w, TRGB color, int nv, int nh, int f) {
     if (f) {
         out.Pen = rgbBlack;
         out.Line(w.Left, w.Top, w.Left, w.Bottom);
@@ -67,7 +67,7 @@ void TopLeftStep(TLineList& out, TRect w, TRGB color, int nv, int nh, int f) {
     for (int i = 0; i < nh - f; ++i) { out.Line(w.Left, w.Top, w.Right, w.Top); ++w.Top; }
 }
 
-void BottomRightStep(TLineList& out, TRect w, TRGB color, int nv, int nh, int f) {
+void BottomRightStep(TLineList& out, TPixelRect w, TRGB color, int nv, int nh, int f) {
     if (f) {
         --w.Left; --w.Top; --w.Right; --w.Bottom;
         out.Pen = rgbBlack;
@@ -83,7 +83,7 @@ void BottomRightStep(TLineList& out, TRect w, TRGB color, int nv, int nh, int f)
 
 }  // namespace
 
-std::vector<TBevelLine> BevelLines(const TRect& r, TRGB color, int nv, int nh, bool raised, bool outline) {
+std::vector<TBevelLine> BevelLines(const TPixelRect& r, TRGB color, int nv, int nh, bool raised, bool outline) {
     std::vector<TBevelLine> lines;
     if (r.Width() == 0 || r.Height() == 0) return lines;
     // Line counts beyond the rectangle draw nothing more; bounding them keeps the list small.
@@ -117,14 +117,14 @@ void DrawLines(TPixelBuffer& canvas, const std::vector<TBevelLine>& lines) {
     }
 }
 
-void DrawFacePixels(TPixelBuffer& canvas, const TRect& r, TRGB color, int nv, int nh, bool raised, bool outline) {
+void DrawFacePixels(TPixelBuffer& canvas, const TPixelRect& r, TRGB color, int nv, int nh, bool raised, bool outline) {
     canvas.FillRect(r, color);
     DrawLines(canvas, BevelLines(r, color, nv, nh, raised, outline));
 }
 
-void DisabledTextPasses(const TRect& r, TRGB color, TTextPass passes[2]) {
+void DisabledTextPasses(const TPixelRect& r, TRGB color, TTextPass passes[2]) {
     passes[0] = {r, LightenRGB(color)};
-    TRect moved = r;
+    TPixelRect moved = r;
     --moved.Left;
     --moved.Top;
     passes[1] = {moved, DarkenRGB(color)};

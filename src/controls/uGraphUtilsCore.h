@@ -18,16 +18,16 @@ extern const char* const SInvalidBitmapFormat;
 enum class TCaptionPosition { cpNone, cpLeft, cpTop, cpRight, cpBottom };
 
 // Pixel formats as the bitmap class numbers them; a set of them is a mask with bit n for n.
-enum TPixelFormat : int {
-    pfDevice = 0, pf1bit = 1, pf4bit = 2, pf8bit = 3, pf15bit = 4, pf16bit = 5, pf24bit = 6, pf32bit = 7,
-    pfCustom = 8,
-};
-using TPixelFormats = uint16_t;
-inline constexpr TPixelFormats PixelFormatBit(int format) { return static_cast<TPixelFormats>(1u << format); }
+namespace PixelFormatId {
+enum : int { pfDevice = 0, pf1bit = 1, pf4bit = 2, pf8bit = 3, pf15bit = 4, pf16bit = 5, pf24bit = 6, pf32bit = 7,
+             pfCustom = 8 };
+}
+using TPixelFormatMask = uint16_t;
+inline constexpr TPixelFormatMask PixelFormatBit(int format) { return static_cast<TPixelFormatMask>(1u << format); }
 // Device-dependent, 1, 4, 8, 24 and 32 bits per pixel.
-const TPixelFormats MaskablePixelFormats = 0x00CF;
+const TPixelFormatMask MaskablePixelFormats = 0x00CF;
 
-struct TRect {
+struct TPixelRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
@@ -47,7 +47,7 @@ public:
     void SetPixel(int x, int y, TRGB c) { FPixels[Index(x, y)] = c & 0xFFFFFF; }
     // Ignores pixels outside the buffer.
     void PutPixel(int x, int y, TRGB c) { if (Contains(x, y)) SetPixel(x, y, c); }
-    void FillRect(const TRect& r, TRGB c);
+    void FillRect(const TPixelRect& r, TRGB c);
     const std::vector<TRGB>& Pixels() const { return FPixels; }
     bool operator==(const TPixelBuffer& o) const {
         return FWidth == o.FWidth && FHeight == o.FHeight && FPixels == o.FPixels;
@@ -71,7 +71,7 @@ inline TRGB LightenRGB(TRGB rgb) { return ScaleRGB(rgb, 1.3); }
 TRGB ContrastRGB(TRGB rgb);
 
 // False when the format is in the allowed set; raises EInvalidBitmap otherwise.
-bool CheckPixelFormat(int pixelFormat, TPixelFormats allowed);
+bool CheckPixelFormat(int pixelFormat, TPixelFormatMask allowed);
 
 // A one-pixel-wide line from (X1, Y1) to (X2, Y2), the end point not painted; always horizontal
 // or vertical.
@@ -81,19 +81,19 @@ struct TBevelLine {
 };
 // The lines of a bevel in drawing order: light and dark edges (nv vertical, nh horizontal lines)
 // and, with outline, a black line on the dark side. Nothing for an empty rectangle.
-std::vector<TBevelLine> BevelLines(const TRect& r, TRGB color, int nv, int nh, bool raised, bool outline);
+std::vector<TBevelLine> BevelLines(const TPixelRect& r, TRGB color, int nv, int nh, bool raised, bool outline);
 // Paints lines as the platform's line drawing does (end point excluded), clipped to the buffer.
 void DrawLines(TPixelBuffer& canvas, const std::vector<TBevelLine>& lines);
 // The face fill then the bevel.
-void DrawFacePixels(TPixelBuffer& canvas, const TRect& r, TRGB color, int nv, int nh, bool raised, bool outline);
+void DrawFacePixels(TPixelBuffer& canvas, const TPixelRect& r, TRGB color, int nv, int nh, bool raised, bool outline);
 
 // Disabled text is drawn twice: first light in the rectangle, then dark in the rectangle with its
 // left and top edges moved out by one pixel, so the light copy shows one pixel below right.
 struct TTextPass {
-    TRect Rect;
+    TPixelRect Rect;
     TRGB Color;
 };
-void DisabledTextPasses(const TRect& r, TRGB color, TTextPass passes[2]);
+void DisabledTextPasses(const TPixelRect& r, TRGB color, TTextPass passes[2]);
 
 // The mask of an image: white where the pixel equals the transparent colour, black elsewhere
 // (the other way round with invert). An empty source gives an empty mask.

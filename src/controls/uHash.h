@@ -17,6 +17,10 @@ using THashEntries = std::vector<THashEntry>;
 class THash {
 public:
     THash() = default;
+    THash(const THash&) = default;
+    THash(THash&&) = default;
+    THash& operator=(const THash&) = default;
+    THash& operator=(THash&&) = default;
     virtual ~THash() = default;  // the values are not owned
 
     virtual int GetCount() const;

@@ -21,7 +21,7 @@ TEST(Artwork, PackedListHoldsThePicturesTheWizardNeeds) {
         ASSERT_NE(list.FindFile(list.Images(), p.Name, &info), nullptr) << p.Name;
         EXPECT_EQ(info.Width, p.W);
         EXPECT_EQ(info.Height, p.H);
-        EXPECT_EQ(info.PixelFormat(), pf24bit);
+        EXPECT_EQ(info.PixelFormat(), PixelFormatId::pf24bit);
     }
     TPixelBuffer button = list.DecodeFile(list.Images(), "GetFlashPlayer");
     TPixelBuffer mask = list.DecodeFile(list.Masks(), "GetFlashPlayer");

@@ -25,7 +25,7 @@ TEST(BitmapFile, TwentyFourBitRoundTripWithRowPadding) {
         EXPECT_EQ(info.FileSize, file.Size());
         EXPECT_EQ(info.BitsOffset, 54u);
         EXPECT_EQ(info.BitsSize, uint32_t((w * 3 + 3) / 4 * 4 * 7));
-        EXPECT_EQ(info.PixelFormat(), pf24bit);
+        EXPECT_EQ(info.PixelFormat(), PixelFormatId::pf24bit);
         EXPECT_FALSE(info.TopDown);
         EXPECT_EQ(DecodeBitmapFile(file.Data(), file.Size()), p) << w;
     }
@@ -38,7 +38,7 @@ TEST(BitmapFile, MonochromeKeepsWhiteAndTurnsEverythingElseBlack) {
     p.SetPixel(4, 1, 0x808080);
     TBuffer file = EncodeBitmapFile1(p);
     TBitmapFileInfo info = CheckBitmapFile(file.Data(), file.Size());
-    EXPECT_EQ(info.PixelFormat(), pf1bit);
+    EXPECT_EQ(info.PixelFormat(), PixelFormatId::pf1bit);
     EXPECT_EQ(info.ColorCount, 2u);
     EXPECT_EQ(file.Size(), 14u + 40 + 8 + 4 * 3);
     TPixelBuffer back = DecodeBitmapFile(file.Data(), file.Size());

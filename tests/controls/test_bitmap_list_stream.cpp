@@ -178,6 +178,13 @@ TEST(BitmapListStream, AddingAnExistingNameCutsTheOldFileAndAppendsTheNew) {
     EXPECT_EQ(FileOf(list, list.Images(), "a"), a2);
     EXPECT_EQ(FileOf(list, list.Images(), "c"), c);
     ExpectCompactArea(list);
+    // Storing a file straight out of the area, under the name it already has.
+    TBitmapFileInfo info;
+    const uint8_t* own = list.FindFile(list.Images(), "b", &info);
+    list.AddTo("b", list.Images(), own, info.FileSize);
+    EXPECT_EQ(FileOf(list, list.Images(), "b"), b);
+    EXPECT_EQ(FileOf(list, list.Images(), "c"), c);
+    ExpectCompactArea(list);
 }
 
 TEST(BitmapListStream, DeletingPictureAndMaskShrinksTheAreaByBoth) {

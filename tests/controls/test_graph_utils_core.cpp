@@ -26,9 +26,10 @@ TEST(ColorArithmetic, ContrastIsWhiteForMidGreyElseTheInverse) {
 }
 
 TEST(PixelFormats, OnlyTheAllowedFormatsPass) {
+    using namespace PixelFormatId;
     for (int f : {pfDevice, pf1bit, pf4bit, pf8bit, pf24bit, pf32bit})
         EXPECT_FALSE(CheckPixelFormat(f, MaskablePixelFormats)) << f;
-    for (int f : {int(pf15bit), int(pf16bit), int(pfCustom), 16, -1}) {
+    for (int f : std::initializer_list<int>{pf15bit, pf16bit, pfCustom, 16, -1}) {
         try {
             CheckPixelFormat(f, MaskablePixelFormats);
             ADD_FAILURE() << "format " << f << " accepted";
