@@ -10,10 +10,10 @@
 
 namespace {
 
-void AddEntry(TBitmapListData& list, const std::string& spec) {
-    size_t eq = spec.find('=');
-    if (eq == std::string::npos || eq == 0) throw Exception("entry \"" + spec + "\" is not NAME=FILE");
-    std::string name = spec.substr(0, eq), file = spec.substr(eq + 1);
+void AddEntry(TBitmapListData& list, const std::string& entry) {
+    size_t eq = entry.find('=');
+    if (eq == std::string::npos || eq == 0) throw Exception("entry \"" + entry + "\" is not NAME=FILE");
+    std::string name = entry.substr(0, eq), file = entry.substr(eq + 1);
     bool masked = false;
     TRGB transparent = 0;
     size_t at = file.rfind('@');
