@@ -23,6 +23,7 @@ enum : int { pfDevice = 0, pf1bit = 1, pf4bit = 2, pf8bit = 3, pf15bit = 4, pf16
              pfCustom = 8 };
 }
 using TPixelFormatMask = uint16_t;
+using TPixelFormats = TPixelFormatMask;  // the name the drawing half uses
 inline constexpr TPixelFormatMask PixelFormatBit(int format) { return static_cast<TPixelFormatMask>(1u << format); }
 // Device-dependent, 1, 4, 8, 24 and 32 bits per pixel.
 const TPixelFormatMask MaskablePixelFormats = 0x00CF;
