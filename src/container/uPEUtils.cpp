@@ -138,13 +138,16 @@ void TPEImage::LoadFromStream(TStream& stream) {
         for (unsigned i = 0; i < NTHeaders->NumberOfSections(); ++i) {
             auto header = std::make_unique<TSectionHeader>(this, stream, p);
             // Sections without raw data (.bss) lie nowhere in the file and must not shrink the gap.
+            // Raw data inside the headers would be written over them on save.
+            if (header->HasRawData() && header->PointerToRawData() < p + 40 * (NTHeaders->NumberOfSections() - i))
+                throw EImageBlockException();
             if (header->HasRawData()) lowest = std::min(lowest, header->PointerToRawData());
             loaded += header->SectionData->Size;
             if (loaded > 2 * FileSize + 4096) throw EImageBlockException();
             Sections.push_back(std::move(header));
             p += TSectionHeader::HeaderSize;
         }
-        // Raw data that starts inside the section table leaves no gap.
+        // No section data lies inside the headers (refused above), so the gap is never negative.
         int64_t gap = lowest == UINT32_MAX || lowest < p ? 0 : lowest - p;
         HeaderGap = std::make_unique<TDataBlock>(this, static_cast<int32_t>(gap), p);
         HeaderGap->Reload(stream, p);

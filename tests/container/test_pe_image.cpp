@@ -103,6 +103,10 @@ TEST(PEImage, BadSignaturesAndImpossibleLayoutsRaise) {
     Bytes pe32plus = good;
     Put16(pe32plus, TestLfanew + 24, 0x20B);
     EXPECT_EQ(LoadError(pe32plus), "Bad Signature");
+    // Raw data inside the headers would overwrite them when the image is saved.
+    Bytes dataInHeaders = BuildPE({{".text", 0x300, 0x1000, 0x400, 0x400, 0xCC},
+                                   {".odd", 0x100, 0x2000, 0x100, TestLfanew + 248 + 40, 0xEE}});
+    EXPECT_EQ(LoadError(dataInHeaders), "Bad Signature");
     EXPECT_EQ(LoadError({'M', 'Z'}), "Bad Signature");
     EXPECT_EQ(LoadError({}), "Bad Signature");
 }

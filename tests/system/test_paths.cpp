@@ -181,6 +181,11 @@ void CALLBACK PressButton(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) return;
+    // Give the dialog a few ticks to select its start folder: under load Wine shows the window
+    // before the selection is made, and an early OK would pick another folder.
+    static int visibleTicks = 0;
+    if (++visibleTicks < 4) return;
+    visibleTicks = 0;
     KillTimer(nullptr, timer);
     DialogSeen = true;
     OwnerDisabledMeanwhile = Owner && !IsWindowEnabled(Owner);
