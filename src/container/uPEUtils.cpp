@@ -147,6 +147,13 @@ void TPEImage::LoadFromStream(TStream& stream) {
             Sections.push_back(std::move(header));
             p += TSectionHeader::HeaderSize;
         }
+        // Sections whose raw data overlap cannot be written back as they were read.
+        std::vector<std::pair<uint32_t, uint32_t>> ranges;
+        for (auto& section : Sections)
+            if (section->HasRawData()) ranges.emplace_back(section->PointerToRawData(), section->SectionData->Size);
+        std::sort(ranges.begin(), ranges.end());
+        for (size_t i = 1; i < ranges.size(); ++i)
+            if (uint64_t(ranges[i - 1].first) + ranges[i - 1].second > ranges[i].first) throw EImageBlockException();
         // No section data lies inside the headers (refused above), so the gap is never negative.
         int64_t gap = lowest == UINT32_MAX || lowest < p ? 0 : lowest - p;
         HeaderGap = std::make_unique<TDataBlock>(this, static_cast<int32_t>(gap), p);

@@ -107,6 +107,9 @@ TEST(PEImage, BadSignaturesAndImpossibleLayoutsRaise) {
     Bytes dataInHeaders = BuildPE({{".text", 0x300, 0x1000, 0x400, 0x400, 0xCC},
                                    {".odd", 0x100, 0x2000, 0x100, TestLfanew + 248 + 40, 0xEE}});
     EXPECT_EQ(LoadError(dataInHeaders), "Bad Signature");
+    Bytes overlapping = BuildPE({{".text", 0x300, 0x1000, 0x400, 0x400, 0xCC},
+                                 {".data", 0x100, 0x2000, 0x200, 0x600, 0xEE}});
+    EXPECT_EQ(LoadError(overlapping), "Bad Signature");
     EXPECT_EQ(LoadError({'M', 'Z'}), "Bad Signature");
     EXPECT_EQ(LoadError({}), "Bad Signature");
 }
