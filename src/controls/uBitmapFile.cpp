@@ -73,7 +73,9 @@ TBitmapFileInfo CheckBitmapFile(const uint8_t* data, size_t size) {
     bool rle = info.Compression == 1 || info.Compression == 2;
     if (info.Compression > 3 || (info.Compression == 1 && info.BitCount != 8) ||
         (info.Compression == 2 && info.BitCount != 4) ||
-        (info.Compression == 3 && info.BitCount != 16 && info.BitCount != 32) || (rle && info.TopDown))
+        (info.Compression == 3 && info.BitCount != 16 && info.BitCount != 32) || (rle && info.TopDown) ||
+        // The three bit-field masks either follow a 40-byte header or lie inside a longer one.
+        (info.Compression == 3 && info.InfoHeaderSize != 40 && info.InfoHeaderSize < 52))
         Fail("bad compression");
     // Bit-field masks follow a 40-byte header; later headers hold them inside.
     uint64_t masks = info.Compression == 3 && info.InfoHeaderSize == 40 ? 12 : 0;
