@@ -3,47 +3,14 @@
 
 bool CheckPixelFormat(TBitmap& bitmap, TPixelFormats allowed) { return CheckPixelFormat(static_cast<int>(bitmap.PixelFormat()), allowed); }
 
-namespace {
-void Line(TCanvas& c, int x1, int y1, int x2, int y2) { c.MoveTo(x1, y1); c.LineTo(x2, y2); }
-
-void TopLeftStep(TCanvas& c, TRect w, TColor color, int nv, int nh, int f) {
-    if (f) {
-        c.Pen().SetColor(clBlack);
-        Line(c, w.Left, w.Top, w.Left, w.Bottom);
-        Line(c, w.Left, w.Top, w.Right, w.Top);
-        w.Left++; w.Top++;
-    }
-    c.Pen().SetColor(color);
-    for (int i = 0; i < nv - f; ++i) { Line(c, w.Left, w.Top, w.Left, w.Bottom); w.Left++; }
-    for (int i = 0; i < nh - f; ++i) { Line(c, w.Left, w.Top, w.Right, w.Top); w.Top++; }
-}
-
-void BottomRightStep(TCanvas& c, TRect w, TColor color, int nv, int nh, int f) {
-    if (f) {
-        w.Left--; w.Top--; w.Right--; w.Bottom--;
-        c.Pen().SetColor(clBlack);
-        Line(c, w.Right, w.Bottom, w.Left, w.Bottom);
-        Line(c, w.Right, w.Bottom, w.Right, w.Top);
-        w.Left++; w.Top++;
-    }
-    c.Pen().SetColor(color);
-    for (int i = 0; i < nv - f; ++i) { w.Right--; w.Top++; Line(c, w.Right, w.Top, w.Right, w.Bottom); }
-    for (int i = 0; i < nh - f; ++i) { w.Left++; w.Bottom--; Line(c, w.Left, w.Bottom, w.Right, w.Bottom); }
-}
-}  // namespace
-
+// The lines come from the portable bevel computation; only the drawing is done here.
 void DrawBevel(TCanvas& c, TRect r, TColor color, int nv, int nh, bool raised, bool outline) {
-    if (r.Width() == 0 || r.Height() == 0) return;
-    TColor light = LightenColor(color), dark = DarkenColor(color);
     c.Pen().SetWidth(1);
     c.Pen().SetStyle(psSolid);
-    int f = outline ? 1 : 0;
-    if (raised) {
-        TopLeftStep(c, r, light, nv, nh, 0);
-        BottomRightStep(c, r, dark, nv, nh, f);
-    } else {
-        TopLeftStep(c, r, dark, nv, nh, f);
-        BottomRightStep(c, r, light, nv, nh, 0);
+    for (const TBevelLine& l : BevelLines({r.Left, r.Top, r.Right, r.Bottom}, ColorToRGB(color), nv, nh, raised, outline)) {
+        c.Pen().SetColor(static_cast<TColor>(l.Color));
+        c.MoveTo(l.X1, l.Y1);
+        c.LineTo(l.X2, l.Y2);
     }
 }
 
