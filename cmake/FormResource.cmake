@@ -3,16 +3,18 @@
 if(WIN32)
   enable_language(RC)
   include(ExternalProject)
-  # The compiler must run on the build host: build it from this tree with the host toolchain.
-  set(KESTRIN_FORMC ${CMAKE_BINARY_DIR}/host/tools/formc/formc CACHE INTERNAL "the form compiler")
+  # The compiler and the picture drawer must run on the build host: build them from this tree
+  # with the host toolchain.
+  set(KESTRIN_HOST_DIR ${CMAKE_BINARY_DIR}/host CACHE INTERNAL "the host tools' build")
+  set(KESTRIN_FORMC ${KESTRIN_HOST_DIR}/tools/formc/formc CACHE INTERNAL "the form compiler")
   ExternalProject_Add(formc_host
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
-    BINARY_DIR ${CMAKE_BINARY_DIR}/host
+    BINARY_DIR ${KESTRIN_HOST_DIR}
     CMAKE_ARGS -DKESTRIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -G Ninja
-    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target formc
+    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target formc draw_artwork
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${KESTRIN_FORMC})
+    BUILD_BYPRODUCTS ${KESTRIN_FORMC} ${KESTRIN_HOST_DIR}/tools/artwork/draw_artwork)
   set(KESTRIN_FORMC_DEPENDS formc_host CACHE INTERNAL "its target")
 else()
   set(KESTRIN_FORMC $<TARGET_FILE:formc> CACHE INTERNAL "the form compiler")

@@ -3,12 +3,12 @@
 // Pictures are decoded only when a client asks for one.
 #pragma once
 #include "controls/uBitmapListClient.h"
+#include "controls/uBitmapListStream.h"
+#include "controls/uGraphUtils.h"
 #include "framework/Component.h"
 #include "framework/Graphics.h"
 #include <string>
 #include <vector>
-
-KESTRIN_EXCEPTION(EBitmapListReadError, EReadError);
 
 class TBitmapList : public TComponent {
 public:
@@ -16,10 +16,10 @@ public:
     explicit TBitmapList(TComponent* owner);
     ~TBitmapList() override;
 
-    bool Compressed() const { return FCompressed; }
-    void SetCompressed(bool v) { FCompressed = v; }
+    bool Compressed() const { return FData.Compressed(); }
+    void SetCompressed(bool v) { FData.SetCompressed(v); }
 
-    void Add(const std::string& name, TBitmap& bitmap, TColor transparent = 0x1FFFFFFF);
+    void Add(const std::string& name, TBitmap& bitmap, TColor transparent = clNoTransparent);
     void Delete(const std::string& name);
     void Clear();
     void CreateMask(const std::string& name, TColor transparent);
@@ -28,9 +28,10 @@ public:
     void Rename(const std::string& oldName, const std::string& newName);
     void GetBitmap(const std::string& name, TBitmap* bitmap);
     void GetMask(const std::string& name, TBitmap* bitmap);
-    bool HasBitmap(const std::string& name) const { return Find(FImages, name) >= 0; }
+    bool HasBitmap(const std::string& name) const { return FData.HasBitmap(name); }
     std::vector<std::string> ImageNames() const;
-    int64_t AreaSize() { return FArea.Size(); }
+    int64_t AreaSize() const { return FData.AreaSize(); }
+    const TBitmapListData& Data() const { return FData; }
 
     void RegisterClient(IBitmapListClient* client);
     void UnregisterClient(IBitmapListClient* client);
@@ -38,28 +39,19 @@ public:
     void EndUpdate() { --FUpdateCount; }
 
     // The "Bitmaps" property; a stream whose counts, names or offsets do not fit the data raises
-    // EBitmapListReadError and leaves the list empty.
+    // EBitmapListError (or the decompression error of a bad zlib stream) and leaves the list empty.
     void ReadBitmaps(TStream& stream);
     void WriteBitmaps(TStream& stream);
     void Properties(TPropFiler& f) override;
     void DefineProperties(TPropFiler& f) override;
 
 private:
-    struct TEntry { std::string Name; int32_t Offset; };
-    using TTable = std::vector<TEntry>;
-    static int Find(const TTable& t, const std::string& name);
-    static void Put(TTable& t, const std::string& name, int32_t offset);
-    void AddTo(const std::string& name, TTable& t, TBitmap& bitmap);
-    void DeleteFrom(const std::string& name, TTable& t);
-    void LoadAt(int32_t offset, TBitmap& bitmap);
+    void AddTo(const std::string& name, THash& table, TBitmap& bitmap);
+    void DeleteFrom(const std::string& name, THash& table);
+    void Load(const THash& table, const std::string& name, TBitmap* bitmap);
     void NotifyClients(const std::string& name);
-    void ReadTable(TTable& t, TStream& s);
-    void CheckEntries();
 
-    TMemoryStream FArea;
+    TBitmapListData FData;
     std::vector<IBitmapListClient*> FClients;
     int FUpdateCount = 0;
-    TTable FImages;
-    TTable FMasks;
-    bool FCompressed = false;
 };

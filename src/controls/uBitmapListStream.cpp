@@ -202,3 +202,19 @@ TPixelBuffer TBitmapListData::DecodeFile(const THash& table, const std::string& 
     const uint8_t* file = FindFile(table, name, &info);
     return file ? DecodeBitmapFile(file, info.FileSize) : TPixelBuffer();
 }
+
+TStream* TBitmapListData::OpenFile(const THash& table, const std::string& name) const {
+    const uint8_t* file = FindFile(table, name);
+    if (!file) return nullptr;
+    FArea.SetPosition(file - FArea.Memory());
+    return &FArea;
+}
+
+void TBitmapListData::AddPicture(const std::string& name, const uint8_t* file, size_t size, bool masked,
+                                 TRGB transparent) {
+    AddTo(name, FImages, file, size);
+    if (!masked) return;
+    TPixelBuffer mask = MakeMaskPixels(DecodeFile(FImages, name), transparent, false);
+    TBuffer maskFile = EncodeBitmapFile1(mask);
+    AddTo(name, FMasks, maskFile.Data(), maskFile.Size());
+}

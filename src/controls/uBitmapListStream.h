@@ -77,6 +77,12 @@ public:
     TBuffer GetFile(const THash& table, const std::string& name) const;
     // Its pixels, decoded only now; empty when the name is unknown.
     TPixelBuffer DecodeFile(const THash& table, const std::string& name) const;
+    // The area positioned at that file, for a loader that reads from a stream; nullptr when
+    // the name is unknown. Valid until the list changes.
+    TStream* OpenFile(const THash& table, const std::string& name) const;
+    // Stores the picture and, when masked, its mask built with that colour transparent
+    // (white where the picture has the colour, black elsewhere) as a monochrome file.
+    void AddPicture(const std::string& name, const uint8_t* file, size_t size, bool masked, TRGB transparent);
 
 private:
     THash FImages;

@@ -1,11 +1,10 @@
 #include "tools/formc/DesignSteps.h"
 #include "container/uFileEmbedder.h"
-#include "container/uStreamUtils.h"
-#include "container/uZLib.h"
-#include "base/Endian.h"
-#include <algorithm>
+#include "controls/uBitmapListStream.h"
 #include "framework/Component.h"
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iconv.h>
 #include <memory>
@@ -46,64 +45,45 @@ void Restream(TFormObject& obj) {
     obj.Properties = out.Properties;
 }
 
-std::string ReadBitmapFile(const std::filesystem::path& path) {
-    TMemoryStream m;
-    m.LoadFromFile(path.string());
-    const uint8_t* p = m.Memory();
-    if (m.Size() < 26 || p[0] != 'B' || p[1] != 'M' || GetLE32(p + 2) != static_cast<uint32_t>(m.Size()))
-        throw Exception(path.string() + " is not a bitmap file (or its size field is wrong)");
-    return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(m.Size()));
-}
-
-// The bitmap list's "Bitmaps" property from picture files: the pseudo-property
-// Pictures.Strings lists "Name=picture.bmp" or "Name=picture.bmp|mask.bmp" (the mask white
-// where the picture is transparent). Written in the list's stored form.
+// The bitmap list's "Bitmaps" property from picture files, built as the list itself stores
+// them: the pseudo-property Pictures.Strings lists "Name=picture.bmp", or
+// "Name=picture.bmp@RRGGBB" to store a mask as well with that colour (red first) transparent.
 void BuildBitmaps(TFormObject& obj, const std::string& baseDir) {
     auto it = std::find_if(obj.Properties.begin(), obj.Properties.end(),
                            [](const TFormProperty& p) { return p.Name == "Pictures.Strings"; });
     if (it == obj.Properties.end()) return;
     std::vector<std::string> lines = it->Value.AsStrings("Pictures.Strings");
     obj.Properties.erase(it);
-    bool compressed = false;
-    if (const TFormValue* c = obj.Find("Compressed")) compressed = c->AsBoolean("Compressed");
-    struct TEntry { std::string Name; int32_t Offset; };
-    std::vector<TEntry> images, masks;
-    std::string area;
+    TBitmapListData list;
+    if (const TFormValue* c = obj.Find("Compressed")) list.SetCompressed(c->AsBoolean("Compressed"));
     for (const auto& line : lines) {
         size_t eq = line.find('=');
-        if (eq == std::string::npos || eq == 0) throw Exception("Pictures: \"" + line + "\" is not Name=file.bmp");
-        std::string name = line.substr(0, eq), files = line.substr(eq + 1);
-        size_t bar = files.find('|');
-        images.push_back({name, static_cast<int32_t>(area.size())});
-        area += ReadBitmapFile(std::filesystem::path(baseDir) / files.substr(0, bar));
-        if (bar != std::string::npos) {
-            masks.push_back({name, static_cast<int32_t>(area.size())});
-            area += ReadBitmapFile(std::filesystem::path(baseDir) / files.substr(bar + 1));
+        if (eq == std::string::npos || eq == 0)
+            throw Exception("Pictures: \"" + line + "\" is not Name=file.bmp[@RRGGBB]");
+        std::string name = line.substr(0, eq), file = line.substr(eq + 1);
+        bool masked = false;
+        TRGB transparent = 0;
+        size_t at = file.rfind('@');
+        if (at != std::string::npos) {
+            std::string hex = file.substr(at + 1);
+            char* end = nullptr;
+            unsigned long v = std::strtoul(hex.c_str(), &end, 16);
+            if (hex.size() != 6 || *end) throw Exception("Pictures: colour \"" + hex + "\" is not RRGGBB");
+            transparent = static_cast<TRGB>(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
+            masked = true;
+            file.resize(at);
+        }
+        const std::string path = (std::filesystem::path(baseDir) / file).string();
+        TMemoryStream bytes;
+        bytes.LoadFromFile(path);
+        try {
+            list.AddPicture(name, bytes.Memory(), static_cast<size_t>(bytes.Size()), masked, transparent);
+        } catch (const EBitmapFormatError& e) {
+            throw Exception(path + ": " + e.Message());
         }
     }
-    auto lessText = [](const TEntry& a, const TEntry& b) {
-        return std::lexicographical_compare(a.Name.begin(), a.Name.end(), b.Name.begin(), b.Name.end(),
-            [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y)); });
-    };
-    std::sort(images.begin(), images.end(), lessText);
-    std::sort(masks.begin(), masks.end(), lessText);
     TMemoryStream s;
-    for (const auto* t : {&images, &masks}) {
-        WriteInt32(s, static_cast<int32_t>(t->size()));
-        for (const auto& e : *t) { WriteSizedString(s, e.Name); WriteInt32(s, e.Offset); }
-    }
-    s.WriteBuffer("BmpLst", 6);
-    WriteSizedString(s, "1.0.0.0");
-    WriteUInt8(s, compressed ? 1 : 0);
-    if (compressed && !area.empty()) {
-        TBuffer packed;
-        CompressBuffer(area.data(), area.size(), packed);
-        WriteInt32(s, static_cast<int32_t>(packed.Size()));
-        s.WriteBuffer(packed.Data(), packed.Size());
-    } else {
-        WriteInt32(s, static_cast<int32_t>(area.size()));
-        s.WriteBuffer(area.data(), area.size());
-    }
+    list.WriteBitmaps(s);
     obj.Properties.push_back({"Bitmaps", TFormValue::Binary(std::string(reinterpret_cast<const char*>(s.Memory()),
                                                                         static_cast<size_t>(s.Size())))});
 }
