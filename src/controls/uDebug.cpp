@@ -37,6 +37,10 @@ void TDebug::CreateParams(TCreateParams& p) {
     p.Style = WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
 }
 
+TDebug::~TDebug() {
+    if (TraceTarget() == this) SetTraceTarget(nullptr);
+}
+
 void TDebug::Trace(double value) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
@@ -97,6 +101,7 @@ void InitializeDebugFor(const std::string& exeFileName) {
     Debug->SetVisible(false);
     Debug->SetCaption(Debug->Caption() + "[" + exeFileName + "]");
     Debug->SetBounds(Screen->Width() - 200, 0, 200, Screen->Height());
+    SetTraceTarget(Debug);
 }
 
 void InitializeDebug() {

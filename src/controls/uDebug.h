@@ -1,6 +1,7 @@
 // The process-wide trace window Debug: a tall stay-on-top window at the right edge of the
 // screen collecting text lines; it can hold the caller at every line until STEP is pressed.
 #pragma once
+#include "base/Trace.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -8,12 +9,13 @@
 
 constexpr int MaxDebugLines = 65535;
 
-class TDebug : public TForm {
+class TDebug : public TForm, public TTraceTarget {
 public:
     KESTRIN_CLASS(TDebug)
     TDebug();
+    ~TDebug() override;
 
-    void Trace(const std::string& value);
+    void Trace(const std::string& value) override;
     void Trace(const char* value) { Trace(std::string(value)); }
     void Trace(int64_t value) { Trace(std::to_string(value)); }
     void Trace(int value) { Trace(static_cast<int64_t>(value)); }
@@ -45,7 +47,8 @@ private:
     bool FWaiting = false;
 };
 
-// Nil when the program's file name contains "Delphi".
+// Nil when the program's file name contains "Delphi". While it exists it is the process's
+// trace target.
 extern TDebug* Debug;
 void InitializeDebug();
 void FinalizeDebug();

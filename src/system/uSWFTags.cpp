@@ -3,8 +3,6 @@
 
 namespace {
 
-TTraceTarget* GTraceTarget = nullptr;
-
 template <class T>
 std::unique_ptr<TSWFTag> Create(void* owner, int32_t tagCode, int64_t bodyPosition, int32_t bodyLength,
                                 TStream& source) {
@@ -23,9 +21,6 @@ struct TTagClassTable {
 const TTagClassTable TagClasses;
 
 }  // namespace
-
-TTraceTarget* TraceTarget() { return GTraceTarget; }
-void SetTraceTarget(TTraceTarget* target) { GTraceTarget = target; }
 
 TSWFTag::TSWFTag(void* owner, int32_t tagCode, int64_t bodyPosition, int32_t bodyLength, TStream& source)
     : FBodyLength(bodyLength), FTagCode(tagCode), FOwner(owner) {
@@ -59,7 +54,7 @@ void TSWFActionTag::ReadActions() {
     while (pos < length) {
         TSWFAction action{body[pos], 0, pos};
         ++pos;
-        if (TTraceTarget* target = GTraceTarget) target->Trace(ActionTraceLine(action.Code));
+        if (TTraceTarget* target = TraceTarget()) target->Trace(ActionTraceLine(action.Code));
         bool truncated = false;
         if (action.Code >= 0x80) {
             if (length - pos < 2) {

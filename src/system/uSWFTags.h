@@ -3,20 +3,12 @@
 #pragma once
 #include "base/Classes.h"
 #include "base/SysUtils.h"
+#include "base/Trace.h"
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Where traced lines go; the debug trace window implements it.
-class TTraceTarget {
-public:
-    virtual ~TTraceTarget() = default;
-    virtual void Trace(const std::string& line) = 0;
-};
-// The process's trace target; none (nullptr) until the trace window installs itself.
-TTraceTarget* TraceTarget();
-void SetTraceTarget(TTraceTarget* target);
 
 const int SWFTagDoAction = 12;
 const int SWFTagDoInitAction = 59;

@@ -9,6 +9,7 @@
 #include "controls/uDebug.h"
 #include "controls/uNotifier.h"
 #include "controls/uXPUtils.h"
+#include "system/uSWFTags.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "TestSupport.h"
@@ -405,8 +406,11 @@ TEST(DebugWindow, NameCaptionAndPlacement) {
     EXPECT_EQ(Debug->Width(), 200);
     EXPECT_EQ(Debug->Height(), Screen->Height());
     EXPECT_FALSE(Debug->Visible());
+    EXPECT_EQ(TraceTarget(), Debug);
     delete Debug;
+    EXPECT_EQ(TraceTarget(), nullptr);  // no dangling target
     Debug = saved;
+    SetTraceTarget(saved);
 }
 
 TEST(DebugWindow, TracesShowTheWindowAndKeepAtMostMaxLines) {
@@ -429,6 +433,23 @@ TEST(DebugWindow, TracesShowTheWindowAndKeepAtMostMaxLines) {
     EXPECT_EQ(d.mmDebugData->LineCount(), MaxDebugLines + 2);
     d.Trace(42);
     EXPECT_EQ(d.mmDebugData->LineCount(), MaxDebugLines);  // three went, one came
+    d.SetVisible(false);
+}
+
+TEST(DebugWindow, SWFActionsAreTracedToIt) {
+    TDebug& d = *Debug;
+    ASSERT_EQ(TraceTarget(), &d);
+    d.mmDebugData->Lines().Clear();
+    const uint8_t body[] = {0x96, 0x02, 0x00, 0x08, 0x01, 0x07, 0x00};  // push, stop, end
+    TMemoryStream source;
+    source.WriteBuffer(body, sizeof body);
+    auto tag = CreateSWFTag(nullptr, SWFTagDoAction, 0, sizeof body, source);
+    Pump();
+    EXPECT_TRUE(d.Visible());
+    ASSERT_EQ(d.mmDebugData->LineCount(), 3);
+    EXPECT_EQ(d.mmDebugData->Lines()[0], "**** ActID  96");
+    EXPECT_EQ(d.mmDebugData->Lines()[1], "**** ActID  07");
+    EXPECT_EQ(d.mmDebugData->Lines()[2], "**** ActID  00");
     d.SetVisible(false);
 }
 
@@ -578,6 +599,77 @@ TEST(Framework, BitmapListStreamsAndRejectsDamage) {
         EXPECT_THROW(l.ReadBitmaps(t), EReadError);
         EXPECT_FALSE(l.HasBitmap("icon"));
     }
+}
+
+// Stands in for a button: shows the pictures named in Ids and counts the repaints asked of it.
+struct TCountingClient : IBitmapListClient {
+    std::vector<std::string> Ids;
+    int Changed = 0;
+    TBitmapList* List = nullptr;
+    void GetImageIDs(TStrings& s) override { for (const auto& id : Ids) s.Add(id); }
+    void ImageChanged() override { ++Changed; }
+    void SetBitmapList(TBitmapList* v) override { List = v; }
+    TBitmapList* GetBitmapList() override { return List; }
+};
+
+TEST(Framework, BitmapListEditsCompactTheAreaAndNotifyTheClientsShowingTheName) {
+    TBitmapList list(nullptr);
+    TCountingClient icon, other;
+    icon.Ids = {"ICON"};
+    other.Ids = {"Left"};
+    list.RegisterClient(&icon);
+    list.RegisterClient(&other);
+    list.RegisterClient(&icon);  // registered once only
+    TBitmap a, b;
+    DrawPicture(a, 20, 10, clBlue);
+    DrawPicture(b, 30, 12, clGreen);
+    list.Add("Left", b);
+    list.Add("icon", a, clFuchsia);
+    EXPECT_EQ(icon.Changed, 2);  // picture and mask
+    EXPECT_EQ(other.Changed, 1);
+    const int64_t withBoth = list.AreaSize();
+
+    // Replacing without a colour: old bytes cut out, the new file at the end, one repaint.
+    icon.Changed = 0;
+    DrawPicture(a, 40, 10, clRed);
+    list.Add("icon", a);
+    EXPECT_EQ(icon.Changed, 1);
+    EXPECT_EQ(other.Changed, 1);
+    TBitmap got, mask;
+    list.GetBitmap("Icon", &got);
+    EXPECT_EQ(got.Width(), 40);
+    list.GetMask("icon", &mask);
+    EXPECT_EQ(mask.Width(), 20);  // the old mask stays until replaced
+    list.GetBitmap("left", &got);
+    EXPECT_EQ(got.Width(), 30);   // an entry behind the cut one still finds its file
+
+    // A mask made later notifies once more; deleting takes picture and mask out of the area.
+    icon.Changed = 0;
+    list.CreateMask("icon", clFuchsia);
+    EXPECT_GE(icon.Changed, 1);
+    list.GetMask("icon", &mask);
+    EXPECT_EQ(mask.Width(), 40);
+    TMemoryStream leftOnly;
+    list.GetBitmap("Left", &got);
+    got.SaveToStream(leftOnly);
+    list.Delete("ICON");
+    EXPECT_FALSE(list.HasBitmap("icon"));
+    list.GetMask("icon", &mask);
+    EXPECT_TRUE(mask.Empty());
+    EXPECT_EQ(list.AreaSize(), leftOnly.Size());
+    EXPECT_LT(list.AreaSize(), withBoth);
+
+    // Renaming keeps the file and does not notify; unknown names are no errors.
+    other.Changed = 0;
+    list.Rename("Left", "LEFT");
+    EXPECT_EQ(list.ImageNames(), std::vector<std::string>{"LEFT"});
+    EXPECT_EQ(other.Changed, 0);
+    list.Delete("missing");
+    list.Rename("missing", "x");
+    list.GetBitmap("LEFT", &got);
+    EXPECT_EQ(got.Width(), 30);
+    list.UnregisterClient(&icon);
+    list.UnregisterClient(&other);
 }
 
 TEST(Framework, DestroyingTheListDetachesItsButtons) {
