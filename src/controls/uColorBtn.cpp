@@ -102,6 +102,12 @@ void TColorBtn::WndProc(TMessage& m) {
         m.Result = 0;
         Invalidate();
         return;
+    case WM_CAPTURECHANGED:
+        // The themed state and the flat button's look are read from the capture while drawing;
+        // a press let go away from the button changes no button state, so nothing else repaints.
+        TButton::WndProc(m);
+        Invalidate();
+        return;
     default:
         TButton::WndProc(m);
     }
