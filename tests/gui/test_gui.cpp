@@ -15,7 +15,9 @@
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include <chrono>
+#include <climits>
 #include <filesystem>
+#include <map>
 
 using namespace testing_support;
 
@@ -108,6 +110,258 @@ void DrawPicture(TBitmap& b, int w, int h, TColor fill) {
     c.Brush().SetColor(fill);
     c.Pen().SetColor(clBlack);
     c.Rectangle(2, 2, w - 2, h - 2);
+}
+
+// Waits for a state that input or a change brings about, pumping messages meanwhile; false when
+// it has not come within the time.
+template <class F> bool PumpUntil(F done, int ms = 3000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        Application->ProcessMessages();
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        Sleep(5);
+    }
+}
+
+// Pumps until the queue has stayed empty (no input, paint or posted message) for a few rounds.
+void PumpIdle() {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int quiet = 0; quiet < 4 && std::chrono::steady_clock::now() < end;) {
+        Application->ProcessMessages();
+        quiet = HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0 ? quiet + 1 : 0;
+        Sleep(5);
+    }
+}
+
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND w) : FWindow(w), FDC(GetDC(w)) {}
+    ~TWindowDC() { ReleaseDC(FWindow, FDC); }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC Get() const { return FDC; }
+private:
+    HWND FWindow;
+    HDC FDC;
+};
+
+// A copy of what a device context holds, read in one go so that all pixels are of one moment.
+struct TPixels {
+    TPixels(HDC dc, int w, int h) : W(w), H(h), P(static_cast<size_t>(w * h)) {
+        TBitmap shot(w, h, pf24bit);
+        BitBlt(shot.Canvas().Handle(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) P[static_cast<size_t>(y * w + x)] = shot.Canvas().Pixel(x, y);
+    }
+    COLORREF operator()(int x, int y) const { return P.at(static_cast<size_t>(y * W + x)); }
+    int W, H;
+    std::vector<COLORREF> P;
+};
+
+// The client area of the control as its own window's device context holds it.
+TPixels Snap(TWinControl& c) {
+    TWindowDC dc(c.Handle());
+    return TPixels(dc.Get(), c.ClientWidth(), c.ClientHeight());
+}
+
+int DifferingPixels(const TPixels& a, const TPixels& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.P.size() && i < b.P.size(); ++i) n += a.P[i] != b.P[i];
+    return n;
+}
+
+std::string Where(const TRect& r) {
+    return "(" + std::to_string(r.Left) + "," + std::to_string(r.Top) + ")-(" + std::to_string(r.Right) + "," +
+           std::to_string(r.Bottom) + ")";
+}
+
+// The smallest rectangle holding every pixel of the area (less the skipped part) that hit accepts;
+// all zero when there is none.
+template <class F> TRect BoundsOf(const TPixels& p, const TRect& area, F hit, const TRect& skip = TRect()) {
+    TRect b{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, p.H); ++y)
+        for (int x = std::max(area.Left, 0); x < std::min(area.Right, p.W); ++x) {
+            if (PtInRect(skip, x, y) || !hit(p(x, y))) continue;
+            b = Rect(std::min(b.Left, x), std::min(b.Top, y), std::max(b.Right, x + 1), std::max(b.Bottom, y + 1));
+        }
+    return b.Left == INT_MAX ? TRect() : b;
+}
+
+TRect Moved(TRect r, int dx, int dy) { return Rect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy); }
+
+// The gallery's "Image" picture: 32 x 32, a green square framed in black 2 pixels in from each
+// edge, the rest transparent. Its top-left corner as the screen shows it, found by the green.
+const int KPicture = 32;
+const COLORREF KPictureGreen = 0x00C000;
+TPoint PictureAt(const TPixels& p) {
+    TRect g = BoundsOf(p, Rect(0, 0, p.W, p.H), [](COLORREF c) { return c == KPictureGreen; });
+    EXPECT_EQ(g.Width(), KPicture - 6) << "picture cut or missing at " << Where(g);
+    EXPECT_EQ(g.Height(), KPicture - 6) << "picture cut or missing at " << Where(g);
+    return {g.Left - 3, g.Top - 3};
+}
+
+// The ink of the caption, anything but the face colour inside the area, apart from the picture.
+TRect CaptionInk(const TPixels& p, TColorBtn& b, const TRect& area, TPoint picture) {
+    COLORREF face = ColorToRGB(b.Color());
+    return BoundsOf(p, area, [face](COLORREF c) { return c != face; }, Bounds(picture.X, picture.Y, KPicture, KPicture));
+}
+
+// The ink of the caption as the pixels that change when it is taken away: for faces that are not
+// of one colour, and only where the picture does not move with the caption's width.
+TRect CaptionInkByRemoval(TColorBtn& b) {
+    TPixels with = Snap(b);
+    std::string caption = b.Caption();
+    b.SetCaption("");
+    b.Repaint();
+    PumpIdle();
+    TPixels without = Snap(b);
+    b.SetCaption(caption);
+    b.Repaint();
+    PumpIdle();
+    TRect ink{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < with.H; ++y)
+        for (int x = 0; x < with.W; ++x)
+            if (with(x, y) != without(x, y))
+                ink = Rect(std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x + 1), std::max(ink.Bottom, y + 1));
+    return ink.Left == INT_MAX ? TRect() : ink;
+}
+
+// The button's caption measured and drawn apart in its font: width, height of "H", and the ink
+// relative to the point the text is drawn at (glyphs start inside their cell).
+struct TCaptionMetrics {
+    int Width, Height;
+    TRect Ink;
+};
+TCaptionMetrics MeasureCaption(TColorBtn& b) {
+    TBitmap ref(200, 60);
+    TCanvas& c = ref.Canvas();
+    c.Brush().SetColor(b.Color());
+    c.Brush().SetStyle(bsSolid);
+    c.FillRect(Rect(0, 0, 200, 60));
+    c.Font().Assign(b.Font());
+    c.Brush().SetStyle(bsClear);
+    TRect at = Rect(10, 10, 200, 60);
+    c.DrawText(b.Caption(), at, 0);
+    TPixels p(c.Handle(), 200, 60);
+    COLORREF face = ColorToRGB(b.Color());
+    TRect ink = BoundsOf(p, Rect(0, 0, 200, 60), [face](COLORREF v) { return v != face; });
+    return {c.TextWidth(b.Caption()), c.TextHeight("H"), Moved(ink, -10, -10)};
+}
+
+// Where the pointer rests when it should be over none of the gallery's buttons.
+void MoveMouseAway() {
+    MoveMouse(5, GetSystemMetrics(SM_CYSCREEN) - 5);
+}
+
+void HoverOver(TColorBtn& b) {
+    TPoint p = b.ClientToScreen({b.Width() / 2, 3});
+    MoveMouse(p.X, p.Y);
+    EXPECT_TRUE(PumpUntil([&] { return b.Hover(); })) << b.Name() << " never saw the pointer";
+    PumpIdle();
+}
+
+void LeaveAlone(TColorBtn& b) {
+    MoveMouseAway();
+    EXPECT_TRUE(PumpUntil([&] { return !b.Hover(); })) << b.Name() << " never saw the pointer go";
+    PumpIdle();
+}
+
+bool Pushed(TWinControl& b) { return (SendMessageA(b.Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }
+
+// Holds the left button down on the button until it shows pushed.
+void PressAndHold(TColorBtn& b) {
+    HoverOver(b);
+    MouseButton(true);
+    EXPECT_TRUE(PumpUntil([&] { return Pushed(b); })) << b.Name() << " never went down";
+    PumpIdle();
+}
+
+// Lets go away from the button, so that the press makes no click.
+void LetGoAway(TColorBtn& b) {
+    MoveMouseAway();
+    PumpUntil([&] { return !Pushed(b) && !b.Hover(); });
+    MouseButton(false);
+    PumpIdle();
+}
+
+// The rectangle the frame of a colour button leaves for its content: inside the one-pixel bevel
+// (and the outline a focused button with Emphasis gets), less its last column and row; themed,
+// the client area less those.
+TRect ContentRect(TColorBtn& b, bool outlined) {
+    if (b.IsThemed()) return Rect(0, 0, b.Width() - 1, b.Height() - 1);
+    int m = outlined ? 2 : 1;
+    return Rect(m, m, b.Width() - m - 1, b.Height() - m - 1);
+}
+
+// Where a picture of iw x ih and a caption box of tw x th go in r for each caption position:
+// the pair is centred as a block, two pixels apart; below the picture the block sits one pixel
+// higher.
+struct TPlacement {
+    TPoint Picture, Caption;
+};
+TPlacement Place(TCaptionPosition pos, const TRect& r, int tw, int th, int iw, int ih) {
+    int w = r.Width(), h = r.Height();
+    TPlacement p{{r.Left + (w - iw) / 2, r.Top + (h - ih) / 2}, {r.Left + (w - tw) / 2, r.Top + (h - th) / 2}};
+    switch (pos) {
+    case TCaptionPosition::cpNone: break;
+    case TCaptionPosition::cpLeft: p.Caption.X = r.Left + (w - tw - iw) / 2; p.Picture.X = p.Caption.X + tw + 2; break;
+    case TCaptionPosition::cpTop: p.Caption.Y = r.Top + (h - th - ih) / 2; p.Picture.Y = p.Caption.Y + th + 2; break;
+    case TCaptionPosition::cpRight: p.Picture.X = r.Left + (w - iw - tw) / 2; p.Caption.X = p.Picture.X + iw + 2; break;
+    case TCaptionPosition::cpBottom: p.Picture.Y = r.Top + (h - ih - th) / 2 - 1; p.Caption.Y = p.Picture.Y + ih + 2; break;
+    }
+    return p;
+}
+
+// Counts, while it lives, the paints each window of this thread takes from its queue and the
+// keyboard-cue updates sent to each.
+class TMessageLog {
+public:
+    TMessageLog() {
+        Current = this;
+        FGet = SetWindowsHookExA(WH_GETMESSAGE, GetHook, nullptr, GetCurrentThreadId());
+        FCall = SetWindowsHookExA(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId());
+    }
+    ~TMessageLog() {
+        UnhookWindowsHookEx(FCall);
+        UnhookWindowsHookEx(FGet);
+        Current = nullptr;
+    }
+    TMessageLog(const TMessageLog&) = delete;
+    TMessageLog& operator=(const TMessageLog&) = delete;
+    std::map<HWND, int> Paints, CueUpdates;
+
+private:
+    static LRESULT CALLBACK GetHook(int code, WPARAM w, LPARAM l) {
+        auto* m = reinterpret_cast<const MSG*>(l);
+        if (code >= 0 && w == PM_REMOVE && m->message == WM_PAINT) ++Current->Paints[m->hwnd];
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+    static LRESULT CALLBACK CallHook(int code, WPARAM w, LPARAM l) {
+        auto* m = reinterpret_cast<const CWPSTRUCT*>(l);
+        if (code >= 0 && m->message == WM_UPDATEUISTATE) ++Current->CueUpdates[m->hwnd];
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+    static inline TMessageLog* Current = nullptr;
+    HHOOK FGet, FCall;
+};
+
+BOOL CALLBACK CollectVisible(HWND w, LPARAM l) {
+    if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsIn(TWinControl& c) {
+    std::vector<HWND> all;
+    EnumChildWindows(c.Handle(), CollectVisible, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::string Describe(HWND w) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    TWinControl* c = TWinControl::FromHandle(w);
+    return std::string(cls) + " " + (c ? c->Name() : std::string("?"));
 }
 
 class TGalleryForm : public TForm {
@@ -275,6 +529,276 @@ TEST_F(Gallery, ToggleButtonFollowsRealClicks) {
     EXPECT_NE(t->Down(), before);
     ClickAt(*t, 10, 10);
     EXPECT_EQ(t->Down(), before);
+}
+
+// ---- Pressed and hover looks: the real pointer over the button, the real button held down.
+
+TEST_F(Gallery, PressedButtonSinksAndShiftsPictureAndCaption) {
+    auto* b = Form->Get<TBitColorBtn>("btnCapBottom");
+    ASSERT_TRUE(b);
+    b->SetFocus();  // a press focuses the button: compare with it focused
+    LeaveAlone(*b);
+    TPixels up = Snap(*b);
+    PressAndHold(*b);
+    TPixels down = Snap(*b);
+    LetGoAway(*b);
+    Form->Get<TEdit>("edtName")->SetFocus();
+    PumpIdle();
+    TPoint pu = PictureAt(up), pd = PictureAt(down);
+    if (b->IsThemed()) {
+        // The theme draws the pushed face; the content stays where it was.
+        EXPECT_GT(DifferingPixels(up, down), 0);
+        EXPECT_EQ(pd.X, pu.X);
+        EXPECT_EQ(pd.Y, pu.Y);
+        return;
+    }
+    int w = b->Width(), h = b->Height(), mx = w / 2, my = h / 2;
+    COLORREF light = LightenColor(b->Color()), dark = DarkenColor(b->Color());
+    // The focus outline round both. Up: light top and left, black bottom and right with a dark
+    // line inside; down: black top and left with a dark line inside, light bottom and right.
+    for (const TPixels* p : {&up, &down}) {
+        EXPECT_EQ((*p)(0, my), 0u);
+        EXPECT_EQ((*p)(mx, 0), 0u);
+        EXPECT_EQ((*p)(w - 1, my), 0u);
+        EXPECT_EQ((*p)(mx, h - 1), 0u);
+    }
+    EXPECT_EQ(up(1, my), light);
+    EXPECT_EQ(up(mx, 1), light);
+    EXPECT_EQ(up(w - 2, my), 0u);
+    EXPECT_EQ(up(mx, h - 2), 0u);
+    EXPECT_EQ(up(w - 3, my), dark);
+    EXPECT_EQ(up(mx, h - 3), dark);
+    EXPECT_EQ(down(1, my), 0u);
+    EXPECT_EQ(down(mx, 1), 0u);
+    EXPECT_EQ(down(2, my), dark);
+    EXPECT_EQ(down(mx, 2), dark);
+    EXPECT_EQ(down(w - 2, my), light);
+    EXPECT_EQ(down(mx, h - 2), light);
+    // Up, the content sits where the layout puts it; down, one pixel right and down.
+    TCaptionMetrics m = MeasureCaption(*b);
+    TPlacement e = Place(TCaptionPosition::cpBottom, ContentRect(*b, true), m.Width, m.Height, KPicture, KPicture);
+    EXPECT_EQ(pu.X, e.Picture.X);
+    EXPECT_EQ(pu.Y, e.Picture.Y);
+    EXPECT_EQ(pd.X, pu.X + 1);
+    EXPECT_EQ(pd.Y, pu.Y + 1);
+    TRect inside = Rect(5, 5, w - 5, h - 5);  // within the focus rectangle
+    TRect iu = CaptionInk(up, *b, inside, pu), id = CaptionInk(down, *b, inside, pd);
+    // The caption box is one pixel in from where the layout puts it.
+    EXPECT_EQ(Where(iu), Where(Moved(m.Ink, e.Caption.X + 1, e.Caption.Y + 1)));
+    EXPECT_EQ(Where(id), Where(Moved(iu, 1, 1)));
+}
+
+TEST_F(Gallery, PlainButtonShowsHotAndPressedOnlyThroughTheTheme) {
+    auto* b = Form->Get<TColorBtn>("btnPlain");
+    b->SetFocus();
+    LeaveAlone(*b);
+    TPixels normal = Snap(*b);
+    HoverOver(*b);
+    TPixels hot = Snap(*b);
+    PressAndHold(*b);
+    TPixels pressed = Snap(*b);
+    LetGoAway(*b);
+    TPixels after = Snap(*b);
+    Form->Get<TEdit>("edtName")->SetFocus();
+    PumpIdle();
+    // Let go away from the button: no click, and the look it had before the press.
+    EXPECT_EQ(DifferingPixels(after, normal), 0);
+    if (b->IsThemed()) {
+        EXPECT_GT(DifferingPixels(normal, hot), 0);
+    } else {
+        EXPECT_EQ(DifferingPixels(normal, hot), 0);  // no hover look of its own
+    }
+    EXPECT_GT(DifferingPixels(hot, pressed), 0);
+    EXPECT_GT(DifferingPixels(normal, pressed), 0);
+}
+
+TEST_F(Gallery, CoolButtonIsFlatUntilThePointerComesAndSinksWhenPressed) {
+    auto* b = Form->Get<TFlatBitColorBtn>("btnFlatCool");
+    ASSERT_TRUE(b && b->Cool());
+    LeaveAlone(*b);
+    TPixels away = Snap(*b);
+    HoverOver(*b);
+    TPixels over = Snap(*b);
+    PressAndHold(*b);
+    TPixels down = Snap(*b);
+    LetGoAway(*b);
+    TPixels gone = Snap(*b);
+    EXPECT_EQ(DifferingPixels(gone, away), 0);  // flat again once the pointer has left
+    EXPECT_GT(DifferingPixels(away, over), 0);
+    EXPECT_GT(DifferingPixels(over, down), 0);
+    TPoint po = PictureAt(over), pd = PictureAt(down);
+    if (b->IsThemed()) {
+        EXPECT_EQ(pd.X, po.X);
+        EXPECT_EQ(pd.Y, po.Y);
+        return;
+    }
+    int w = b->Width(), h = b->Height(), mx = w / 2, my = h / 2;
+    COLORREF face = ColorToRGB(b->Color()), light = LightenColor(b->Color()), dark = DarkenColor(b->Color());
+    EXPECT_EQ(away(0, my), face);
+    EXPECT_EQ(away(mx, 0), face);
+    EXPECT_EQ(away(w - 1, my), face);
+    EXPECT_EQ(away(mx, h - 1), face);
+    // Raised over, sunken down; no focus outline (no Emphasis).
+    EXPECT_EQ(over(0, my), light);
+    EXPECT_EQ(over(mx, 0), light);
+    EXPECT_EQ(over(w - 1, my), 0u);
+    EXPECT_EQ(over(w - 2, my), dark);
+    EXPECT_EQ(over(mx, h - 2), dark);
+    EXPECT_EQ(down(0, my), 0u);
+    EXPECT_EQ(down(mx, 0), 0u);
+    EXPECT_EQ(down(1, my), dark);
+    EXPECT_EQ(down(mx, 1), dark);
+    EXPECT_EQ(down(w - 1, my), light);
+    EXPECT_EQ(down(mx, h - 1), light);
+    EXPECT_EQ(pd.X, po.X + 1);
+    EXPECT_EQ(pd.Y, po.Y + 1);
+    TRect r = Rect(2, 2, w - 2, h - 2);  // inside the dark line of the sunken frame
+    EXPECT_EQ(Where(CaptionInk(down, *b, r, pd)), Where(Moved(CaptionInk(over, *b, r, po), 1, 1)));
+}
+
+TEST_F(Gallery, FlatButtonWithoutCoolGetsNoFrameAndShiftsOnlyWithoutStyles) {
+    auto* b = Form->Get<TFlatBitColorBtn>("btnFlat");
+    ASSERT_TRUE(b && !b->Cool());
+    LeaveAlone(*b);
+    TPixels away = Snap(*b);
+    HoverOver(*b);
+    TPixels over = Snap(*b);
+    PressAndHold(*b);
+    TPixels down = Snap(*b);
+    LetGoAway(*b);
+    TPoint po = PictureAt(over), pd = PictureAt(down);
+    if (b->IsThemed()) {
+        EXPECT_EQ(pd.X, po.X);
+        EXPECT_EQ(pd.Y, po.Y);
+        return;
+    }
+    EXPECT_EQ(DifferingPixels(away, over), 0);
+    int w = b->Width(), h = b->Height();
+    COLORREF face = ColorToRGB(b->Color());
+    for (int x = 0; x < w; ++x) {
+        EXPECT_EQ(down(x, 0), face) << x;
+        EXPECT_EQ(down(x, h - 1), face) << x;
+    }
+    for (int y = 0; y < h; ++y) {
+        EXPECT_EQ(down(0, y), face) << y;
+        EXPECT_EQ(down(w - 1, y), face) << y;
+    }
+    EXPECT_EQ(pd.X, po.X + 1);
+    EXPECT_EQ(pd.Y, po.Y + 1);
+    TRect all = Rect(0, 0, w, h);
+    EXPECT_EQ(Where(CaptionInk(down, *b, all, pd)), Where(Moved(CaptionInk(over, *b, all, po), 1, 1)));
+}
+
+// ---- Where picture and caption go.
+
+TEST_F(Gallery, PictureAndCaptionArePlacedByCaptionPosition) {
+    Form->Get<TEdit>("edtName")->SetFocus();
+    MoveMouseAway();
+    PumpIdle();
+    for (const char* name : {"btnCapNone", "btnCapLeft", "btnCapTop", "btnCapRight", "btnCapBottom"}) {
+        SCOPED_TRACE(name);
+        auto* b = Form->Get<TBitColorBtn>(name);
+        ASSERT_TRUE(b);
+        TPixels p = Snap(*b);
+        TCaptionMetrics m = MeasureCaption(*b);
+        TRect r = ContentRect(*b, false);
+        TPlacement e = Place(b->CaptionPosition(), r, m.Width, m.Height, KPicture, KPicture);
+        TPoint at = PictureAt(p);
+        EXPECT_EQ(at.X, e.Picture.X);
+        EXPECT_EQ(at.Y, e.Picture.Y);
+        TCaptionPosition pos = b->CaptionPosition();
+        bool leftOrRight = pos == TCaptionPosition::cpLeft || pos == TCaptionPosition::cpRight;
+        // The themed face under the caption is not of one colour.
+        if (b->IsThemed() && leftOrRight) continue;
+        TRect ink = b->IsThemed() ? CaptionInkByRemoval(*b) : CaptionInk(p, *b, r, at);
+        if (pos == TCaptionPosition::cpNone) {
+            EXPECT_EQ(ink.Width(), 0) << Where(ink);
+        } else {
+            EXPECT_EQ(Where(ink), Where(Moved(m.Ink, e.Caption.X + 1, e.Caption.Y + 1)));
+        }
+    }
+}
+
+TEST_F(Gallery, PlainCaptionCentredForEvenAndOddSpace) {
+    auto* b = Form->Get<TColorBtn>("btnPlain");
+    Form->Get<TEdit>("edtName")->SetFocus();
+    MoveMouseAway();
+    PumpIdle();
+    int width = b->Width();
+    TCaptionMetrics m = MeasureCaption(*b);
+    // 10 pixels to spare put the caption 6 in, 9 put it 4 in; both widths give both cases.
+    for (int w : {width, width + 1}) {
+        SCOPED_TRACE(w);
+        b->SetWidth(w);
+        b->Repaint();
+        PumpIdle();
+        TRect r = ContentRect(*b, false);
+        int sx = r.Width() - m.Width, sy = r.Height() - m.Height;
+        TPoint at{r.Left + sx / 2 - sx % 2 + 1, r.Top + sy / 2 - sy % 2 + 1};
+        COLORREF face = ColorToRGB(b->Color());
+        TRect ink = b->IsThemed() ? CaptionInkByRemoval(*b) : BoundsOf(Snap(*b), r, [face](COLORREF c) { return c != face; });
+        EXPECT_EQ(Where(ink), Where(Moved(m.Ink, at.X, at.Y)));
+    }
+    b->SetWidth(width);
+    PumpIdle();
+}
+
+// ---- Alt-key repaint: Alt changes the keyboard cues of the focused form, the system tells the
+// form with WM_UPDATEUISTATE, and with visual styles every window of the form must repaint for
+// the underlines to follow.
+
+TEST_F(Gallery, CueUpdateRepaintsEveryWindowOfTheFormOnlyWithStyles) {
+    TForm other(nullptr);
+    other.SetBounds(700, 100, 200, 100);
+    auto* ob = new TColorBtn(&other);
+    ob->SetParent(&other);
+    ob->SetCaption("Other");
+    other.Show();
+    Form->Get<TEdit>("edtName")->SetFocus();
+    MoveMouseAway();
+    PumpIdle();
+    std::vector<HWND> windows = VisibleWindowsIn(*Form);
+    ASSERT_GT(windows.size(), 20u);
+    {
+        // One of the form's own windows told alone is not the form's change.
+        TMessageLog log;
+        SendMessageA(Form->Get<TColorBtn>("btnPlain")->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+        PumpIdle();
+        EXPECT_TRUE(log.Paints.empty()) << Describe(log.Paints.begin()->first);
+    }
+    TMessageLog log;
+    SendMessageA(Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    PumpIdle();
+    EXPECT_EQ(log.Paints[ob->Handle()], 0) << "another form repainted";
+    EXPECT_EQ(log.Paints[Form->Handle()] > 0, UseThemes());
+    for (HWND w : windows) {
+        if (UseThemes()) {
+            EXPECT_GE(log.Paints[w], 1) << Describe(w);
+        } else {
+            EXPECT_EQ(log.Paints[w], 0) << Describe(w);
+        }
+    }
+}
+
+// Real input, where the system keeps keyboard cues (Wine keeps none and never sends the update).
+TEST_F(Gallery, AltKeyRepaintsTheFormWhereTheSystemChangesItsCues) {
+    SetForegroundWindow(Form->Handle());
+    Form->Get<TEdit>("edtName")->SetFocus();
+    MoveMouseAway();
+    PumpIdle();
+    std::vector<HWND> windows = VisibleWindowsIn(*Form);
+    TMessageLog log;
+    // A lone Alt enters menu mode when it is let go; Escape leaves it.
+    INPUT in[4] = {};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = VK_MENU;
+    in[2].ki.wVk = in[3].ki.wVk = VK_ESCAPE;
+    in[1].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(4, in, sizeof(INPUT)), 4u);
+    PumpIdle();
+    if (log.CueUpdates[Form->Handle()] == 0) GTEST_SKIP() << "Alt changed no keyboard cues on this system";
+    if (!UseThemes()) GTEST_SKIP() << "without visual styles the controls follow the cues themselves";
+    for (HWND w : windows) EXPECT_GE(log.Paints[w], 1) << Describe(w);
 }
 
 TEST_F(Gallery, FocusNeverEntersADeactiveMemo) {
