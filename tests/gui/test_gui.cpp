@@ -541,6 +541,7 @@ TEST_F(Gallery, PressedButtonSinksAndShiftsPictureAndCaption) {
     TPixels up = Snap(*b);
     PressAndHold(*b);
     TPixels down = Snap(*b);
+    Screenshot(*Form, "gallery-pressed");
     LetGoAway(*b);
     Form->Get<TEdit>("edtName")->SetFocus();
     PumpIdle();
@@ -621,6 +622,7 @@ TEST_F(Gallery, CoolButtonIsFlatUntilThePointerComesAndSinksWhenPressed) {
     TPixels over = Snap(*b);
     PressAndHold(*b);
     TPixels down = Snap(*b);
+    Screenshot(*Form, "gallery-cool-pressed");
     LetGoAway(*b);
     TPixels gone = Snap(*b);
     EXPECT_EQ(DifferingPixels(gone, away), 0);  // flat again once the pointer has left
