@@ -330,10 +330,31 @@ void TWinControl::CreateHandle() {
     }
     CreateWnd();
     if (!FHandle) return;
+    PlaceInSiblingOrder();
     SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
+    // Hidden children get their windows when they are first shown (or their handle is asked
+    // for): a form's hidden pages then cost nothing when it opens.
     for (TControl* c : FControls)
-        if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible()) w->CreateHandle();
     Realign();
+}
+
+// A window made after later siblings already have theirs goes behind its predecessor, so that
+// the stacking and tab order stay those of the control list.
+void TWinControl::PlaceInSiblingOrder() {
+    if (!Parent()) return;
+    const auto& siblings = Parent()->FControls;
+    auto self = std::find(siblings.begin(), siblings.end(), this);
+    if (self == siblings.end()) return;
+    bool laterHasWindow = std::any_of(self + 1, siblings.end(), [](TControl* c) {
+        auto* w = dynamic_cast<TWinControl*>(c);
+        return w && w->HandleAllocated();
+    });
+    if (!laterHasWindow) return;
+    HWND after = HWND_TOP;
+    for (auto it = siblings.begin(); it != self; ++it)
+        if (auto* w = dynamic_cast<TWinControl*>(*it); w && w->HandleAllocated()) after = w->FHandle;
+    SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TWinControl::CreateParams(TCreateParams& p) {
@@ -469,6 +490,7 @@ void TWinControl::SetVisible(bool v) {
     if (v == Visible()) return;
     TControl::SetVisible(v);
     if (FHandle) ShowWindow(FHandle, v ? SW_SHOWNA : SW_HIDE);
+    else if (v && Parent() && Parent()->HandleAllocated()) CreateHandle();  // created visible
 }
 
 void TWinControl::SetEnabled(bool v) {

@@ -213,6 +213,7 @@ private:
     friend LRESULT CALLBACK KestrinWndProc(HWND, UINT, WPARAM, LPARAM);
     TControl* ControlAtPos(int x, int y);
     void UpdateMouseControl(int x, int y);
+    void PlaceInSiblingOrder();
     HWND FHandle = nullptr;
     std::vector<TControl*> FControls;
     int FControlId = 0;
