@@ -1,4 +1,5 @@
 #include "FileOps.h"
+#include "SysUtils.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,3 +25,16 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
 bool RemoveFile(const std::string& fileName) { return ::unlink(fileName.c_str()) == 0; }
 
 #endif
+
+std::string ScratchFileName(const std::string& fileName) { return fileName + ".part"; }
+
+void WriteFileReplacing(const std::string& fileName, const std::function<void(const std::string& scratch)>& make) {
+    const std::string scratch = ScratchFileName(fileName);
+    try {
+        make(scratch);
+        if (!MoveFileReplacing(scratch, fileName)) throw EFCreateError("Cannot create file \"" + fileName + "\"");
+    } catch (...) {
+        RemoveFile(scratch);
+        throw;
+    }
+}

@@ -68,15 +68,8 @@ void TFileEmbedderData::SaveToStream(TStream& stream) const {
 }
 
 void TFileEmbedderData::SaveToFile(const std::string& fileName) const {
-    const std::string scratch = fileName + ".partial";
-    try {
-        {
-            TFileStream file(scratch, fmCreate);
-            SaveToStream(file);
-        }
-        if (!MoveFileReplacing(scratch, fileName)) throw EFCreateError("Cannot create file \"" + fileName + "\"");
-    } catch (...) {
-        RemoveFile(scratch);
-        throw;
-    }
+    WriteFileReplacing(fileName, [this](const std::string& scratch) {
+        TFileStream file(scratch, fmCreate);
+        SaveToStream(file);
+    });
 }

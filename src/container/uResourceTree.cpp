@@ -1,10 +1,8 @@
 #include "uResourceTree.h"
+#include "base/CodePage.h"
 #include <algorithm>
 #include <cstring>
 #include <set>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 const char* const ResourceTypeNames[25] = {
     "Unknown 0", "Cursor", "Bitmap", "Icon", "Menu", "Dialog", "String", "Font Directory", "Font",
@@ -26,77 +24,9 @@ enum { DirectoryHeaderSize = 16, EntrySize = 8, DataEntrySize = 16, DebugEntrySi
 
 std::string Decimal(uint32_t v) { return std::to_string(v); }
 
-void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-#ifndef _WIN32
-std::u16string Utf8ToUtf16(const std::string& s) {
-    std::u16string out;
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        uint32_t cp = 0xFFFD;
-        size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (n == 1) {
-            cp = c < 0x80 ? c : 0xFFFD;
-        } else if (i + n <= s.size()) {
-            cp = c & (0x3F >> (n - 1));
-            for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 | (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
-#endif
-
-// The 8-bit form of a stored name: the ANSI code page on Windows, UTF-8 elsewhere.
-std::string NarrowName(const std::u16string& wide) {
-#ifdef _WIN32
-    if (wide.empty()) return std::string();
-    const wchar_t* w = reinterpret_cast<const wchar_t*>(wide.data());
-    int n = WideCharToMultiByte(CP_ACP, 0, w, static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, w, static_cast<int>(wide.size()), &out[0], n, nullptr, nullptr);
-    return out;
-#else
-    return Utf16ToUtf8(wide);
-#endif
-}
-
-std::u16string WidenName(const std::string& narrow) {
-#ifdef _WIN32
-    if (narrow.empty()) return std::u16string();
-    int n = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
-    std::u16string out(n > 0 ? n : 0, u'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()),
-                            reinterpret_cast<wchar_t*>(&out[0]), n);
-    return out;
-#else
-    return Utf8ToUtf16(narrow);
-#endif
-}
+// The 8-bit form of a stored name is in the ANSI code page.
+std::string NarrowName(const std::u16string& wide) { return Utf16ToAnsi(wide); }
+std::u16string WidenName(const std::string& narrow) { return AnsiToUtf16(narrow); }
 
 void WriteLE32(TStream& s, uint32_t v) {
     uint8_t b[4];
@@ -131,21 +61,6 @@ std::string ResourceNameUpper(const std::string& name) {
     std::string out = name;
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-std::string Utf16ToUtf8(const std::u16string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;  // a lone surrogate
-        }
-        AppendUtf8(out, c);
-    }
     return out;
 }
 

@@ -2,6 +2,7 @@
 // rebuilt in place of the old section, and the icon replacement built on it.
 #pragma once
 #include "uPEUtils.h"
+#include "base/CodePage.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -87,7 +88,6 @@ extern const char* const ResourceTypeNames[25];
 
 // Upper-cases ASCII letters only, the way resource names are compared.
 std::string ResourceNameUpper(const std::string& name);
-std::string Utf16ToUtf8(const std::u16string& text);
 
 // Replaces the icon group `groupName` of the executable with the ICO file read from the
 // stream's position; the group's previous images go unless another group still uses them.

@@ -1,17 +1,11 @@
 #include "controls/uAltFixOnVista.h"
 #include "controls/uXPUtils.h"
 #include "framework/Forms.h"
+#include "win32/uWindowsVersion.h"
 
 namespace {
 HHOOK GHook = nullptr;
 int GInitCount = 0;
-
-bool CheckWin32Version(DWORD major, DWORD minor) {
-    OSVERSIONINFOA v = {};
-    v.dwOSVersionInfoSize = sizeof(v);
-    if (!GetVersionExA(&v)) return false;
-    return v.dwMajorVersion > major || (v.dwMajorVersion == major && v.dwMinorVersion >= minor);
-}
 
 LRESULT CALLBACK AltFixHook(int code, WPARAM w, LPARAM l) {
     if (code >= 0) {

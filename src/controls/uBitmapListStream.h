@@ -12,7 +12,8 @@
 #pragma once
 #include "base/Classes.h"
 #include "base/SysUtils.h"
-#include "controls/uBitmapFile.h"
+#include "container/uBitmapFile.h"
+#include "controls/uGraphUtilsCore.h"
 #include "controls/uHash.h"
 #include <string>
 

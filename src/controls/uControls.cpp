@@ -1,5 +1,5 @@
 #include "controls/uControls.h"
-#include "container/uFileEmbedder.h"
+#include "controls/uFileEmbedder.h"
 #include "controls/uAltFixOnVista.h"
 #include "controls/uBitmapList.h"
 #include "controls/uColorBtn.h"

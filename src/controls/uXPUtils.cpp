@@ -2,6 +2,8 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "base/CodePage.h"
+#include "win32/uSystemLibrary.h"
 #include <string>
 
 namespace {
@@ -14,8 +16,7 @@ using TGetThemeBackgroundContentRect = HRESULT(WINAPI*)(HTHEME, HDC, int, int, c
 using TDrawThemeText = HRESULT(WINAPI*)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, DWORD, const RECT*);
 using TBoolProc = BOOL(WINAPI*)();
 
-struct TThemeLibrary {
-    HMODULE Module = nullptr;
+struct TThemeFunctions {
     TOpenThemeData OpenThemeData = nullptr;
     TCloseThemeData CloseThemeData = nullptr;
     TDrawThemeBackground DrawThemeBackground = nullptr;
@@ -26,30 +27,19 @@ struct TThemeLibrary {
     TBoolProc IsAppThemed = nullptr;
 };
 
-TThemeLibrary GTheme;
+// Loaded by full path from the system directory, never from the program's folder.
+TSystemLibrary GThemeLibrary;
+TThemeFunctions GTheme;
 int GInitCount = 0;
 
 template <class T>
-void Bind(T& fn, const char* name) { fn = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(GTheme.Module, name))); }
-
-std::wstring Widen(const std::string& s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
+void Bind(T& fn, const char* name) { fn = GThemeLibrary.Proc<T>(name); }
 
 }  // namespace
 
 void InitializeXPUtils() {
     if (GInitCount++ > 0) return;
-    char dir[MAX_PATH];
-    UINT n = GetSystemDirectoryA(dir, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    // A full path: never a library of that name from the current or program directory.
-    std::string path = std::string(dir, n) + "\\uxtheme.dll";
-    GTheme.Module = LoadLibraryA(path.c_str());
-    if (!GTheme.Module) return;
+    if (!GThemeLibrary.Load("uxtheme.dll")) return;
     Bind(GTheme.OpenThemeData, "OpenThemeData");
     Bind(GTheme.CloseThemeData, "CloseThemeData");
     Bind(GTheme.DrawThemeBackground, "DrawThemeBackground");
@@ -61,23 +51,23 @@ void InitializeXPUtils() {
     if (!GTheme.OpenThemeData || !GTheme.CloseThemeData || !GTheme.DrawThemeBackground ||
         !GTheme.DrawThemeParentBackground || !GTheme.GetThemeBackgroundContentRect || !GTheme.DrawThemeText ||
         !GTheme.IsThemeActive || !GTheme.IsAppThemed) {
-        FreeLibrary(GTheme.Module);
-        GTheme = TThemeLibrary();
+        GThemeLibrary.Free();
+        GTheme = TThemeFunctions();
     }
 }
 
 void FinalizeXPUtils() {
     if (GInitCount == 0 || --GInitCount > 0) return;
-    if (GTheme.Module) FreeLibrary(GTheme.Module);
-    GTheme = TThemeLibrary();
+    GThemeLibrary.Free();
+    GTheme = TThemeFunctions();
 }
 
-bool ThemeLibraryLoaded() { return GTheme.Module != nullptr; }
+bool ThemeLibraryLoaded() { return GThemeLibrary.Loaded(); }
 
-bool UseThemes() { return GTheme.Module && GTheme.IsAppThemed() && GTheme.IsThemeActive(); }
+bool UseThemes() { return GThemeLibrary.Loaded() && GTheme.IsAppThemed() && GTheme.IsThemeActive(); }
 
 TThemeData::TThemeData(HWND window, const wchar_t* classes) {
-    if (GTheme.Module) FTheme = GTheme.OpenThemeData(window, classes);
+    if (GThemeLibrary.Loaded()) FTheme = GTheme.OpenThemeData(window, classes);
 }
 
 TThemeData::~TThemeData() {
@@ -99,7 +89,7 @@ void DrawParentBackground(TWinControl& control, TCanvas& canvas) {
     if (!control.Parent()) return;
     TWinControl* c = &control;
     while (c->Parent() && dynamic_cast<TPanel*>(c->Parent())) c = c->Parent();
-    if (GTheme.Module) GTheme.DrawThemeParentBackground(c->Handle(), canvas.Handle(), nullptr);
+    if (GThemeLibrary.Loaded()) GTheme.DrawThemeParentBackground(c->Handle(), canvas.Handle(), nullptr);
 }
 
 void DrawThemedButton(TWinControl& control, TCanvas& canvas, int part) {
@@ -118,8 +108,8 @@ void DrawThemedCaption(TWinControl& control, TCanvas& canvas, const TRect& r, in
     // The canvas font must be in the context before the theme draws with it.
     canvas.TextExtent("");
     if (SUCCEEDED(GTheme.GetThemeBackgroundContentRect(theme.Get(), canvas.Handle(), part, state, &rc, &content))) {
-        std::wstring text = Widen(control.Caption());
-        GTheme.DrawThemeText(theme.Get(), canvas.Handle(), part, state, text.c_str(), static_cast<int>(text.size()),
+        std::u16string text = AnsiToUtf16(control.Caption());
+        GTheme.DrawThemeText(theme.Get(), canvas.Handle(), part, state, reinterpret_cast<LPCWSTR>(text.c_str()), static_cast<int>(text.size()),
                              DT_SINGLELINE, 0, &rc);
     }
 }

@@ -426,3 +426,4 @@ TFormObject WriteTree(TComponent& c, TComponent& root, int depth) {
 TFormObject WriteComponentResource(TComponent& root) { return WriteTree(root, root, 0); }
 
 TFormObject WriteComponentProperties(TPersistent& obj, const std::string& name) { return WriteOne(obj, name); }
+

@@ -168,3 +168,7 @@ TFormObject WriteComponentResource(TComponent& root);
 // One object's properties only (no children), with the given class and name.
 TFormObject WriteComponentProperties(TPersistent& obj, const std::string& name = "");
 
+// Shows a design-time message (a message box on Windows, standard error elsewhere), or hands it
+// to the handler set, which tools and tests use to collect the messages instead.
+void ShowDesignMessage(const std::string& text);
+void SetDesignMessageHandler(void (*handler)(const std::string& text));

@@ -3,6 +3,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "win32/uModule.h"
 #include <algorithm>
 
 namespace {
@@ -315,26 +316,8 @@ void TCustomForm::Properties(TPropFiler& f) {
 
 // ---- TApplication ----------------------------------------------------------------------------
 
-std::string TitleFromExeName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos) name.resize(dot);
-    // Lower-case single-byte letters only: trail bytes of double-byte characters stay as they are.
-    bool first = true;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < name.size()) { ++i; first = false; continue; }
-        if (!first && c >= 'A' && c <= 'Z') name[i] = static_cast<char>(c + 32);
-        first = false;
-    }
-    return name;
-}
-
 TApplication::TApplication() : TComponent(nullptr) {
-    char buf[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    FExeName.assign(buf, n);
+    FExeName = ModuleFileName();
     FTitle = TitleFromExeName(FExeName);
 }
 

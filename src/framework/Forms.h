@@ -140,7 +140,5 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 
-// The title the application gets from its executable path (see TApplication::Title).
-std::string TitleFromExeName(const std::string& path);
 // Registers the framework's control classes with the class registry (for form resources).
 void RegisterFrameworkClasses();

@@ -1,13 +1,10 @@
 #include "startup/uAdministrator.h"
-#include "startup/uSystemLibrary.h"
-#include "startup/uWindowsVersion.h"
+#include "win32/uHandle.h"
+#include "win32/uSystemLibrary.h"
+#include "win32/uWindowsVersion.h"
 #include <memory>
 
 namespace {
-struct TTokenHandle {
-    HANDLE Value = nullptr;
-    ~TTokenHandle() { if (Value) CloseHandle(Value); }
-};
 struct TSid {
     PSID Value = nullptr;
     ~TSid() { if (Value) FreeSid(Value); }
@@ -18,13 +15,13 @@ bool IsAdministrator() { return IsAdministrator(WindowsVersion().Platform); }
 
 bool IsAdministrator(DWORD platformId) {
     if (platformId != VER_PLATFORM_WIN32_NT) return true;
-    TTokenHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token.Value)) return false;
+    THandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
     DWORD size = 0;
-    GetTokenInformation(token.Value, TokenGroups, nullptr, 0, &size);
+    GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &size);
     if (size < sizeof(TOKEN_GROUPS)) return false;
     std::unique_ptr<DWORD[]> groupBuffer(new DWORD[(size + sizeof(DWORD) - 1) / sizeof(DWORD)]);
-    if (!GetTokenInformation(token.Value, TokenGroups, groupBuffer.get(), size, &size)) return false;
+    if (!GetTokenInformation(token.Get(), TokenGroups, groupBuffer.get(), size, &size)) return false;
     TSid administrators;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,

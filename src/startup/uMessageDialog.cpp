@@ -1,4 +1,5 @@
 #include "startup/uMessageDialog.h"
+#include "win32/uModule.h"
 
 UINT MsgBoxStyle(TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle) {
     auto has = [buttons](TMsgDlgBtn b) { return (buttons & MsgDlgButton(b)) != 0; };
@@ -31,22 +32,6 @@ int ModalResultOf(int result) {
         case 11: return mrIgnore;  // IDCONTINUE
         default: return mrNone;
     }
-}
-
-std::string TitleFromExeName(const std::string& exePath) {
-    size_t slash = exePath.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-    if (name.size() > 1) CharLowerBuffA(&name[1], static_cast<DWORD>(name.size() - 1));
-    return name;
-}
-
-std::string ApplicationTitle() {
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    return TitleFromExeName(std::string(path, n));
 }
 
 int MsgBox(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle) {

@@ -14,10 +14,6 @@ enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgn
 // The MessageBoxA style and the modal result rules, apart so they can be checked.
 UINT MsgBoxStyle(TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);
 int ModalResultOf(int messageBoxResult);
-// The default application title: the executable's name without directory and extension,
-// the first character as it is, the rest in lower case.
-std::string ApplicationTitle();
-std::string TitleFromExeName(const std::string& exePath);
 
 int MsgBox(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);
 void ErrorBox(const std::string& text);

@@ -1,6 +1,7 @@
 #include "startup/uSecurityUtils.h"
-#include "startup/uSystemLibrary.h"
-#include "startup/uWindowsVersion.h"
+#include "win32/uHandle.h"
+#include "win32/uSystemLibrary.h"
+#include "win32/uWindowsVersion.h"
 #include <shellapi.h>
 #include <memory>
 
@@ -25,12 +26,6 @@ using TLookupAccountNameA = BOOL(WINAPI*)(LPCSTR, LPCSTR, PSID, LPDWORD, LPSTR, 
 using TConvertSidToStringSidA = BOOL(WINAPI*)(PSID, LPSTR*);
 
 template <typename F> F Fn(int index) { return reinterpret_cast<F>(reinterpret_cast<void*>(SecurityFunctions[index])); }
-
-class THandle {
-public:
-    HANDLE Value = nullptr;
-    ~THandle() { if (Value) CloseHandle(Value); }
-};
 
 }  // namespace
 
@@ -67,9 +62,9 @@ bool GetCurrentUserAccount(std::string& domain, std::string& accountName) {
     DWORD nameLength = sizeof name, domainLength = sizeof domainName;
     {
         THandle token;
-        if (!Fn<TOpenProcessToken>(fnOpenProcessToken)(GetCurrentProcess(), TOKEN_READ, &token.Value)) return false;
+        if (!Fn<TOpenProcessToken>(fnOpenProcessToken)(GetCurrentProcess(), TOKEN_READ, token.Receive())) return false;
         DWORD returned = 0;
-        if (!Fn<TGetTokenInformation>(fnGetTokenInformation)(token.Value, TokenUser, tokenInfo, sizeof tokenInfo,
+        if (!Fn<TGetTokenInformation>(fnGetTokenInformation)(token.Get(), TokenUser, tokenInfo, sizeof tokenInfo,
                                                               &returned))
             return false;
     }

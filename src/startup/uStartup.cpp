@@ -4,7 +4,8 @@
 #include "startup/uInternationalUtils.h"
 #include "startup/uMessageDialog.h"
 #include "startup/uSecurityUtils.h"
-#include "startup/uWindowsVersion.h"
+#include "win32/uModule.h"
+#include "win32/uWindowsVersion.h"
 #include <windows.h>
 
 std::string AdminRequiredMessage(bool japanese) {
@@ -27,14 +28,6 @@ bool ReadCheckAdmin(const std::string& exePath) {
     FreeItem(item);
     return result;
 }
-
-namespace {
-std::string ModuleFileName() {
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? std::string() : std::string(path, n);
-}
-}  // namespace
 
 bool ReadCheckAdmin() { return ReadCheckAdmin(ModuleFileName()); }
 

@@ -1,6 +1,6 @@
 #include "system/uSetScreenSaver.h"
 #include "startup/uSecurityUtils.h"
-#include "startup/uWindowsVersion.h"
+#include "win32/uWindowsVersion.h"
 #include "system/uPathUtils.h"
 
 namespace {

@@ -1,3 +1,4 @@
+#include "base/FileOps.h"
 #include "TestSupport.h"
 #include "base/Endian.h"
 #include "container/uFileEmbedderData.h"
@@ -91,7 +92,7 @@ TEST(FileEmbedderData, SaveToFileTwiceReplacesAndLeavesNoScratchFile) {
     d.SaveToFile(target);
     d.SaveToFile(target);
     EXPECT_EQ(ReadFile(target), payload);
-    EXPECT_FALSE(FileExists(target + ".partial"));
+    EXPECT_FALSE(FileExists(ScratchFileName(target)));
     TMemoryStream s;
     s.WriteBuffer("ab", 2);
     d.SaveToStream(s);

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "container/uResourceIcon.h"
+#include "controls/uResourceIcon.h"
 #include <gtest/gtest.h>
 
 using namespace testing_support;

@@ -2,7 +2,7 @@
 // properties, references and events, and defensive reading of damaged resources.
 #include "framework/Component.h"
 #include "framework/FormResource.h"
-#include "container/uFileEmbedder.h"
+#include "controls/uFileEmbedder.h"
 #include "container/uZLib.h"
 #include "TestSupport.h"
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Bitmap files: checking and decoding must never read outside the given bytes.
-#include "controls/uBitmapFile.h"
+#include "container/uBitmapFile.h"
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,22 +1,39 @@
 // The window components under Wine: built from form resources, drawn (pixels checked on the
 // screen), driven with real input through SendInput. Screenshots of the gallery are kept in
 // the build directory (gallery/*.bmp) for people to look at.
+#include "win32/uModule.h"
 #include "controls/uAltFixOnVista.h"
+#include "win32/uModule.h"
 #include "controls/uBitmapList.h"
+#include "win32/uModule.h"
 #include "controls/uColorBtn.h"
+#include "win32/uModule.h"
 #include "controls/uControls.h"
+#include "win32/uModule.h"
 #include "controls/uDeactiveMemo.h"
+#include "win32/uModule.h"
 #include "controls/uDebug.h"
+#include "win32/uModule.h"
 #include "controls/uNotifier.h"
+#include "win32/uModule.h"
 #include "controls/uXPUtils.h"
+#include "win32/uModule.h"
 #include "system/uSWFTags.h"
+#include "win32/uModule.h"
 #include "framework/ExtCtrls.h"
+#include "win32/uModule.h"
 #include "framework/Forms.h"
+#include "win32/uModule.h"
 #include "TestSupport.h"
+#include "win32/uModule.h"
 #include <gtest/gtest.h>
+#include "win32/uModule.h"
 #include <chrono>
+#include "win32/uModule.h"
 #include <climits>
+#include "win32/uModule.h"
 #include <filesystem>
+#include "win32/uModule.h"
 #include <map>
 
 using namespace testing_support;
@@ -434,7 +451,9 @@ TEST_F(Gallery, PicturesComeFromTheCompiledBitmapList) {
     EXPECT_EQ(m.Canvas().Pixel(44, 16), static_cast<TColor>(clBlack));
     // The button shows the picture through its mask: the parent's colour in the corner.
     auto* btn = Form->Get<TFlatBitColorBtn>("btnPage5GetFlashPlayer");
-    if (!btn->IsThemed()) EXPECT_EQ(ScreenPixel(*btn, 0, 0), ColorToRGB(btn->Color()));
+    if (!btn->IsThemed()) {
+        EXPECT_EQ(ScreenPixel(*btn, 0, 0), ColorToRGB(btn->Color()));
+    }
     EXPECT_NE(ScreenPixel(*btn, 44, 16), ColorToRGB(btn->Color()));
 }
 

@@ -2,7 +2,7 @@
 #include "startup/uAdministrator.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
-#include "startup/uSystemLibrary.h"
+#include "win32/uSystemLibrary.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <sddl.h>

@@ -1,11 +1,20 @@
+#include "win32/uModule.h"
 #include "TestSupport.h"
+#include "win32/uModule.h"
 #include "container/uExeAdder.h"
+#include "win32/uModule.h"
 #include "startup/uDuplicate.h"
+#include "win32/uModule.h"
 #include "startup/uInternationalUtils.h"
+#include "win32/uModule.h"
 #include "startup/uMessageDialog.h"
+#include "win32/uModule.h"
 #include "startup/uStartup.h"
+#include "win32/uModule.h"
 #include <gtest/gtest.h>
+#include "win32/uModule.h"
 #include <windows.h>
+#include "win32/uModule.h"
 #include <cstdlib>
 
 using namespace testing_support;

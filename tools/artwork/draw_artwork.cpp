@@ -3,7 +3,7 @@
 // surroundings in the transparent colour 0xFF00FF, given as RGB 0x00BBGGRR).
 //   draw_artwork OUTPUT_DIRECTORY
 #include "base/Classes.h"
-#include "controls/uBitmapFile.h"
+#include "container/uBitmapFile.h"
 #include "controls/uGraphUtilsCore.h"
 #include <algorithm>
 #include <cmath>

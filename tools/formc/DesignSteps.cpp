@@ -1,37 +1,29 @@
 #include "tools/formc/DesignSteps.h"
-#include "container/uFileEmbedder.h"
+#include "base/CodePage.h"
+#include "controls/uFileEmbedder.h"
 #include "controls/uBitmapListStream.h"
 #include "framework/Component.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <iconv.h>
 #include <memory>
 
 namespace {
 
-std::string Convert(iconv_t cd, const std::string& s) {
-    std::string out(s.size() * 2 + 8, '\0');
-    char* in = const_cast<char*>(s.data());
-    size_t inLeft = s.size();
-    char* o = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1))
-        throw Exception("String cannot be converted to the target code page: " + s);
-    out.resize(out.size() - outLeft);
-    return out;
+void ConvertValue(unsigned codePage, TFormValue& v) {
+    if (v.Kind == TValueKind::vkString) {
+        std::string out;
+        if (!Utf8ToCodePage(v.Str, codePage, out))
+            throw Exception("String cannot be converted to code page " + std::to_string(codePage) + ": " + v.Str);
+        v.Str = std::move(out);
+    }
+    for (auto& item : v.List) ConvertValue(codePage, item);
 }
 
-void ConvertValue(iconv_t cd, TFormValue& v) {
-    if (v.Kind == TValueKind::vkString) v.Str = Convert(cd, v.Str);
-    for (auto& item : v.List) ConvertValue(cd, item);
-}
-
-void ConvertObject(iconv_t cd, TFormObject& obj) {
-    for (auto& p : obj.Properties) ConvertValue(cd, p.Value);
-    for (auto& c : obj.Children) ConvertObject(cd, c);
+void ConvertObject(unsigned codePage, TFormObject& obj) {
+    for (auto& p : obj.Properties) ConvertValue(codePage, p.Value);
+    for (auto& c : obj.Children) ConvertObject(codePage, c);
 }
 
 // Runs a portable component through a read and a write: its writer stores the derived data.
@@ -91,16 +83,10 @@ void BuildBitmaps(TFormObject& obj, const std::string& baseDir) {
 }  // namespace
 
 void ConvertStrings(TFormObject& obj, int codepage) {
-    std::string name = "CP" + std::to_string(codepage);
-    iconv_t cd = iconv_open(name.c_str(), "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw Exception("Unknown code page " + std::to_string(codepage));
-    try {
-        ConvertObject(cd, obj);
-    } catch (...) {
-        iconv_close(cd);
-        throw;
-    }
-    iconv_close(cd);
+    std::string probe;
+    if (codepage <= 0 || !Utf8ToCodePage("A", static_cast<unsigned>(codepage), probe))
+        throw Exception("Unknown code page " + std::to_string(codepage));
+    ConvertObject(static_cast<unsigned>(codepage), obj);
 }
 
 void RunDesignSteps(TFormObject& obj, const std::string& baseDir) {

@@ -4,6 +4,7 @@
 //
 //   formc [-C dir] [--codepage 932] source.kfm -o resource.kfr
 //   formc --decompile resource.kfr -o source.kfm
+#include "base/FileOps.h"
 #include "framework/FormResource.h"
 #include "tools/formc/DesignSteps.h"
 #include <cerrno>
@@ -21,16 +22,12 @@ std::string ReadAll(const std::string& path) {
     return s;
 }
 
-// Writes to a temporary file first, so that a failed run leaves no partial output.
+// Written beside the target first, so that a failed run leaves no partial output.
 void WriteAll(const std::string& path, const std::string& data) {
-    std::string tmp = path + ".tmp";
-    {
-        TFileStream f(tmp, fmCreate);
+    WriteFileReplacing(path, [&](const std::string& scratch) {
+        TFileStream f(scratch, fmCreate);
         f.WriteBuffer(data.data(), data.size());
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) throw EWriteError("Cannot write " + path + ": " + ec.message());
+    });
 }
 
 int Usage() {

@@ -1,5 +1,5 @@
 #include "Manifest.h"
-#include "Platform.h"
+#include "base/CodePage.h"
 #include "base/Classes.h"
 #include "base/Endian.h"
 #include <cctype>

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Manifest.h"
 #include "Platform.h"
+#include "base/FileOps.h"
 #include "container/uExeAdder.h"
 #include "container/md5.h"
 #include "container/uPEUtils.h"
@@ -102,18 +103,13 @@ int CmdBuild(const TVerbArgs& args) {
     }
 
     // Written beside the target and moved over it only when complete.
-    const std::string temp = outPath + ".part";
     try {
-        image.SaveToFile(temp);
-        writer.SaveToExe(temp, 1);
+        WriteFileReplacing(outPath, [&](const std::string& scratch) {
+            image.SaveToFile(scratch);
+            writer.SaveToExe(scratch, 1);
+        });
     } catch (const std::exception& e) {
-        std::remove(temp.c_str());
         PrintError(outPath + ": " + e.what());
-        return ExitDamaged;
-    }
-    if (!MoveFileOver(temp, outPath)) {
-        std::remove(temp.c_str());
-        PrintError(outPath + ": cannot write the installer");
         return ExitDamaged;
     }
     return ExitOk;

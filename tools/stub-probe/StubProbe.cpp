@@ -4,13 +4,13 @@
 #include "base/Endian.h"
 #include "container/md5.h"
 #include "container/uExeAdder.h"
+#include "win32/uModule.h"
 #include <cstdio>
 #include <windows.h>
 
 int main() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return 2;
+    const std::string path = ModuleFileName();
+    if (path.empty()) return 2;
     TItemTypes items;
     try {
         ReadItems(path, items);

@@ -1,4 +1,4 @@
-#include "startup/uSystemLibrary.h"
+#include "win32/uSystemLibrary.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800

@@ -9,3 +9,6 @@ struct TWindowsVersion {
 };
 
 const TWindowsVersion& WindowsVersion();
+
+// True on that Windows version or a later one.
+bool CheckWin32Version(DWORD major, DWORD minor = 0);

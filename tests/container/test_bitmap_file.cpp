@@ -1,5 +1,5 @@
 #include "base/Endian.h"
-#include "controls/uBitmapFile.h"
+#include "container/uBitmapFile.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>

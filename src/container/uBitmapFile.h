@@ -3,7 +3,7 @@
 #pragma once
 #include "base/Buffer.h"
 #include "base/SysUtils.h"
-#include "controls/uGraphUtilsCore.h"
+#include "base/PixelBuffer.h"
 #include <cstdint>
 
 // A bitmap file that does not hold together; the message says what is wrong.

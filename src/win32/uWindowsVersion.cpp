@@ -1,4 +1,4 @@
-#include "startup/uWindowsVersion.h"
+#include "win32/uWindowsVersion.h"
 
 const TWindowsVersion& WindowsVersion() {
     static const TWindowsVersion version = [] {
@@ -16,4 +16,9 @@ const TWindowsVersion& WindowsVersion() {
         return v;
     }();
     return version;
+}
+
+bool CheckWin32Version(DWORD major, DWORD minor) {
+    const TWindowsVersion& v = WindowsVersion();
+    return v.Major > major || (v.Major == major && v.Minor >= minor);
 }

@@ -1,0 +1,151 @@
+#include "CodePage.h"
+#include <cstdint>
+#include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <iconv.h>
+#endif
+
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+#ifdef _WIN32
+std::u16string ToUtf16(const std::string& text, UINT codePage, DWORD flags, bool& ok) {
+    ok = true;
+    if (text.empty()) return std::u16string();
+    int n = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) {
+        ok = false;
+        return std::u16string();
+    }
+    std::u16string out(static_cast<size_t>(n), u'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()),
+                        reinterpret_cast<wchar_t*>(&out[0]), n);
+    return out;
+}
+
+std::string FromUtf16(const std::u16string& text, UINT codePage, BOOL* lossy) {
+    if (text.empty()) return std::string();
+    const wchar_t* w = reinterpret_cast<const wchar_t*>(text.data());
+    int n = WideCharToMultiByte(codePage, 0, w, static_cast<int>(text.size()), nullptr, 0, nullptr, lossy);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, w, static_cast<int>(text.size()), &out[0], n, nullptr, lossy);
+    return out;
+}
+#endif
+
+}  // namespace
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16(const std::string& s) {
+    std::u16string out;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        uint32_t cp = 0xFFFD;
+        size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (n == 1) {
+            cp = c < 0x80 ? c : 0xFFFD;
+        } else if (i + n <= s.size()) {
+            cp = c & (0x3F >> (n - 1));
+            for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        }
+        i += n;
+        if (cp >= 0x110000) cp = 0xFFFD;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 | (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+#ifdef _WIN32
+
+std::u16string AnsiToUtf16(const std::string& text) {
+    bool ok;
+    return ToUtf16(text, CP_ACP, 0, ok);
+}
+
+std::string Utf16ToAnsi(const std::u16string& text) { return FromUtf16(text, CP_ACP, nullptr); }
+
+bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out) {
+    out.clear();
+    bool ok;
+    std::u16string wide = ToUtf16(utf8, CP_UTF8, MB_ERR_INVALID_CHARS, ok);
+    if (!ok) return false;
+    if (codePage == CP_UTF8) {
+        out = utf8;
+        return true;
+    }
+    BOOL lossy = FALSE;
+    out = FromUtf16(wide, codePage, &lossy);
+    return !lossy && (wide.empty() || !out.empty());
+}
+
+#else
+
+std::u16string AnsiToUtf16(const std::string& text) { return Utf8ToUtf16(text); }
+std::string Utf16ToAnsi(const std::u16string& text) { return Utf16ToUtf8(text); }
+
+bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out) {
+    out.clear();
+    std::string target = codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
+    iconv_t cd = iconv_open(target.c_str(), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char* src = const_cast<char*>(utf8.data());
+    size_t left = utf8.size();
+    std::vector<char> buf(utf8.size() * 2 + 16);
+    bool ok = true;
+    while (left > 0) {
+        char* dst = buf.data();
+        size_t room = buf.size();
+        size_t rc = iconv(cd, &src, &left, &dst, &room);
+        out.append(buf.data(), static_cast<size_t>(dst - buf.data()));
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    if (!ok) out.clear();
+    return ok;
+}
+
+#endif
