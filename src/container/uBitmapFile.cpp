@@ -11,17 +11,26 @@ uint64_t RowBytes(uint64_t width, unsigned bitCount) { return (width * bitCount 
 
 }  // namespace
 
+bool TBitmapFileInfo::HasMasks(uint32_t red, uint32_t green, uint32_t blue) const {
+    return Masks[0] == red && Masks[1] == green && Masks[2] == blue;
+}
+
 int TBitmapFileInfo::PixelFormat() const {
     using namespace PixelFormatId;
     switch (BitCount) {
     case 1: return pf1bit;
     case 4: return pf4bit;
     case 8: return pf8bit;
-    case 16: return Compression == 3 ? pf16bit : pf15bit;
+    case 16: return HasMasks(0xF800, 0x07E0, 0x001F) ? pf16bit : HasMasks(0x7C00, 0x03E0, 0x001F) ? pf15bit : pf24bit;
     case 24: return pf24bit;
-    case 32: return pf32bit;
+    case 32: return HasMasks(0xFF0000, 0xFF00, 0xFF) ? pf32bit : pf24bit;
     default: return pfCustom;
     }
+}
+
+bool TBitmapFileInfo::StoredAsDrawn() const {
+    return BitCount == 24 || BitCount <= 8 || (BitCount == 16 && PixelFormat() != PixelFormatId::pf24bit) ||
+           (BitCount == 32 && PixelFormat() == PixelFormatId::pf32bit);
 }
 
 TBitmapFileInfo CheckBitmapFile(const uint8_t* data, size_t size) {
@@ -70,13 +79,13 @@ TBitmapFileInfo CheckBitmapFile(const uint8_t* data, size_t size) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default: Fail("bad bit count " + std::to_string(info.BitCount));
     }
-    bool rle = info.Compression == 1 || info.Compression == 2;
-    if (info.Compression > 3 || (info.Compression == 1 && info.BitCount != 8) ||
-        (info.Compression == 2 && info.BitCount != 4) ||
-        (info.Compression == 3 && info.BitCount != 16 && info.BitCount != 32) || (rle && info.TopDown) ||
+    // Run-length pictures are refused here, so that every reader draws what this check accepts.
+    if (info.Compression == 1 || info.Compression == 2) Fail("run-length compression is not supported");
+    if (info.Compression > 3 || (info.Compression == 3 && info.BitCount != 16 && info.BitCount != 32) ||
         // The three bit-field masks either follow a 40-byte header or lie inside a longer one.
         (info.Compression == 3 && info.InfoHeaderSize != 40 && info.InfoHeaderSize < 52))
         Fail("bad compression");
+    if (uint64_t(info.Width) * uint64_t(info.Height) > MaxBitmapPixels) Fail("too many pixels");
     // Bit-field masks follow a 40-byte header; later headers hold them inside.
     uint64_t masks = info.Compression == 3 && info.InfoHeaderSize == 40 ? 12 : 0;
     uint64_t tableOffset = BitmapFileHeaderSize + uint64_t(info.InfoHeaderSize) + masks;
@@ -85,13 +94,12 @@ TBitmapFileInfo CheckBitmapFile(const uint8_t* data, size_t size) {
     info.ColorTableOffset = static_cast<uint32_t>(tableOffset);
     uint64_t bits = offBits != 0 ? offBits : tableEnd;
     if (bits < tableEnd) Fail("pixels overlap the headers");
-    if (!rle) {
-        uint64_t need = RowBytes(static_cast<uint64_t>(info.Width), info.BitCount) * static_cast<uint64_t>(info.Height);
-        if (need > 0xFFFFFFFFu) Fail("pixels too large");
-        info.BitsSize = static_cast<uint32_t>(need);
-    } else if (info.BitsSize == 0) {
-        Fail("run-length pixels without a size");
-    }
+    if (info.BitCount == 16) { info.Masks[0] = 0x7C00; info.Masks[1] = 0x03E0; info.Masks[2] = 0x001F; }
+    if (info.BitCount == 32) { info.Masks[0] = 0xFF0000; info.Masks[1] = 0xFF00; info.Masks[2] = 0xFF; }
+    if (info.Compression == 3)
+        for (int i = 0; i < 3; ++i) info.Masks[i] = GetLE32(data + BitmapFileHeaderSize + 40 + 4 * i);
+    info.BitsSize = static_cast<uint32_t>(RowBytes(static_cast<uint64_t>(info.Width), info.BitCount) *
+                                          static_cast<uint64_t>(info.Height));
     if (bits + info.BitsSize > info.FileSize) Fail("pixels run past the file");
     info.BitsOffset = static_cast<uint32_t>(bits);
     return info;
@@ -99,21 +107,13 @@ TBitmapFileInfo CheckBitmapFile(const uint8_t* data, size_t size) {
 
 TPixelBuffer DecodeBitmapFile(const uint8_t* data, size_t size) {
     const TBitmapFileInfo info = CheckBitmapFile(data, size);
-    if (info.Compression == 1 || info.Compression == 2) Fail("run-length compression is not supported");
-    if (uint64_t(info.Width) * uint64_t(info.Height) > MaxBitmapPixels) Fail("too many pixels");
     const uint8_t* table = data + info.ColorTableOffset;
     auto paletteColor = [&](uint32_t index) -> TRGB {
         if (index >= info.ColorCount) return rgbBlack;
         const uint8_t* e = table + index * info.ColorEntrySize;
         return TRGB(e[2]) | TRGB(e[1]) << 8 | TRGB(e[0]) << 16;
     };
-    // Channel masks for 16 and 32 bits: the defaults, or the stored bit fields.
-    uint32_t mask[3] = {0x7C00, 0x03E0, 0x001F};
-    if (info.BitCount == 32) { mask[0] = 0xFF0000; mask[1] = 0xFF00; mask[2] = 0xFF; }
-    if (info.Compression == 3) {
-        const uint8_t* m = data + BitmapFileHeaderSize + 40;
-        for (int i = 0; i < 3; ++i) mask[i] = GetLE32(m + 4 * i);
-    }
+    const uint32_t* mask = info.Masks;
     auto channel = [](uint32_t v, uint32_t m) -> uint32_t {
         if (m == 0) return 0;
         while (!(m & 1)) { m >>= 1; v >>= 1; }

@@ -1,5 +1,6 @@
 #include "uResourceTree.h"
 #include "base/CodePage.h"
+#include "container/uIconFile.h"
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -556,32 +557,6 @@ void TResourceDataOperator::Rebuild() {
 
 namespace {
 
-struct TIconImage {
-    uint8_t Entry[12];  // width, height, colours, reserved, planes, bit count, bytes in resource
-    std::vector<uint8_t> Bytes;
-};
-
-// Reads a whole ICO file from the stream's position; image offsets count from its start.
-std::vector<TIconImage> ReadIconFile(TStream& stream, uint8_t header[6]) {
-    int64_t available = stream.Remaining();
-    if (available < 6 || available > 0x7FFFFFFF) throw EReadError("Invalid icon file");
-    std::vector<uint8_t> file(static_cast<size_t>(available));
-    stream.ReadBuffer(file.data(), file.size());
-    std::memcpy(header, file.data(), 6);
-    uint32_t count = GetLE16(header + 4);
-    if (GetLE16(header) != 0 || GetLE16(header + 2) != 1 || count == 0 || 6 + 16 * uint64_t(count) > file.size())
-        throw EReadError("Invalid icon file");
-    std::vector<TIconImage> images(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t* e = file.data() + 6 + 16 * i;
-        uint32_t size = GetLE32(e + 8), offset = GetLE32(e + 12);
-        if (size == 0 || offset > file.size() || size > file.size() - offset) throw EReadError("Invalid icon file");
-        std::memcpy(images[i].Entry, e, 12);
-        images[i].Bytes.assign(file.data() + offset, file.data() + offset + size);
-    }
-    return images;
-}
-
 // The icon numbers a group leaf lists (6-byte header, then 14-byte entries ending in the number).
 void GroupIconIds(const TResourceItem& group, std::set<uint32_t>& ids) {
     const uint8_t* p = group.Data.Memory();
@@ -595,8 +570,9 @@ void GroupIconIds(const TResourceItem& group, std::set<uint32_t>& ids) {
 
 bool ReplaceIconFromStream(const std::string& fileName, TStream& icon, const std::string& groupName) {
     if (!FileExists(fileName)) return false;
-    uint8_t header[6];
-    std::vector<TIconImage> images = ReadIconFile(icon, header);
+    const std::string file = ReadIconFile(icon);
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(file.data());
+    const TIconFileInfo info = CheckIconFile(bytes, file.size());
 
     TPEImage image(fileName);
     auto operatorOwner = std::make_unique<TResourceDataOperator>(image.FindSection(".rsrc"));
@@ -620,21 +596,20 @@ bool ReplaceIconFromStream(const std::string& fileName, TStream& icon, const std
     for (const auto& c : icons->Children)
         if (!c->Named) used.insert(c->Number);
     TMemoryStream groupData;
-    groupData.WriteBuffer(header, 6);
+    groupData.WriteBuffer(bytes, IconHeaderSize);
     uint32_t next = 1;
-    for (const TIconImage& img : images) {
+    for (const TIconImageInfo& img : info.Images) {
         while (used.count(next)) ++next;
         if (next > 0xFFFF) throw EResourceLayoutError("No free icon numbers left");
         used.insert(next);
         // The new images take the group's language, so that lookups by language find them together.
-        icons->AddId(next)->AddData(img.Bytes.data(), img.Bytes.size(), group->Id);
+        icons->AddId(next)->AddData(bytes + img.Offset, img.Size, group->Id);
         groupData.WriteBuffer(img.Entry, 12);
         WriteLE16(groupData, static_cast<uint16_t>(next));
     }
     groupData.SetPosition(0);
     group->ReplaceData(groupData, groupData.Size());
 
-    images.clear();
     op.Rebuild();
     operatorOwner.reset();  // the tree's copy of the resources is not needed for saving
     image.Save();

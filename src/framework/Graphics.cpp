@@ -1,5 +1,8 @@
 #include "framework/Graphics.h"
 #include "base/Endian.h"
+#include "container/uBitmapFile.h"
+#include "container/uIconFile.h"
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -407,85 +410,55 @@ void TBitmap::Assign(const TBitmap& other) {
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
-    uint8_t fh[14];
-    if (stream.Read(fh, 14) != 14) throw EInvalidGraphic("Bitmap file is truncated");
-    if (fh[0] != 'B' || fh[1] != 'M') throw EInvalidGraphic("Bitmap image is not valid");
-    uint32_t fileSize = GetLE32(fh + 2);
-    uint32_t offBits = GetLE32(fh + 10);
-    if (fileSize < 14 + 12 || static_cast<int64_t>(fileSize - 14) > stream.Remaining())
+    uint8_t fh[BitmapFileHeaderSize];
+    if (stream.Read(fh, sizeof fh) != sizeof fh) throw EInvalidGraphic("Bitmap file is truncated");
+    const uint32_t fileSize = GetLE32(fh + 2);
+    if (fileSize < sizeof fh || static_cast<int64_t>(fileSize - sizeof fh) > stream.Remaining())
         throw EInvalidGraphic("Bitmap file size runs past the data");
-    std::string body(fileSize - 14, '\0');
-    stream.ReadBuffer(body.data(), body.size());
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(body.data());
-    size_t n = body.size();
-
-    uint32_t hs = GetLE32(p);
-    int32_t w, h;
-    uint16_t planes, bits;
-    uint32_t compression = BI_RGB, clrUsed = 0;
-    size_t entry = 4;
-    if (hs == 12) {
-        w = GetLE16(p + 4); h = static_cast<int16_t>(GetLE16(p + 6));
-        planes = GetLE16(p + 8); bits = GetLE16(p + 10);
-        entry = 3;
-    } else if (hs >= 40 && hs <= 124 && hs <= n) {
-        w = static_cast<int32_t>(GetLE32(p + 4)); h = static_cast<int32_t>(GetLE32(p + 8));
-        planes = GetLE16(p + 12); bits = GetLE16(p + 14);
-        compression = GetLE32(p + 16); clrUsed = GetLE32(p + 32);
-    } else {
-        throw EInvalidGraphic("Bitmap header is not valid");
+    TBuffer file(fileSize);
+    std::memcpy(file.Data(), fh, sizeof fh);
+    stream.ReadBuffer(file.Data() + sizeof fh, fileSize - sizeof fh);
+    TBitmapFileInfo info;
+    try {
+        info = CheckBitmapFile(file.Data(), file.Size());
+        if (!info.StoredAsDrawn()) {
+            LoadPixels(DecodeBitmapFile(file.Data(), file.Size()));
+            return;
+        }
+    } catch (const EBitmapFormatError& e) {
+        throw EInvalidGraphic(e.Message());
     }
-    bool topDown = h < 0;
-    if (topDown) h = -h;
-    if (planes != 1 || w <= 0 || h <= 0 || w > 32768 || h > 32768 ||
-        static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > (uint64_t(1) << 26))
-        throw EInvalidGraphic("Bitmap dimensions are not valid");
-    TPixelFormat f;
-    switch (bits) {
-    case 1: f = pf1bit; break;
-    case 4: f = pf4bit; break;
-    case 8: f = pf8bit; break;
-    case 16: f = pf15bit; break;
-    case 24: f = pf24bit; break;
-    case 32: f = pf32bit; break;
-    default: throw EInvalidGraphic("Bitmap bit count is not supported");
-    }
-    size_t tableOffset = hs;
-    if (compression == BI_BITFIELDS && (bits == 16 || bits == 32)) {
-        size_t maskAt = hs == 40 ? 40 : 40;  // masks follow a 40-byte header, or sit inside a longer one
-        if (maskAt + 12 > n) throw EInvalidGraphic("Bitmap masks are missing");
-        uint32_t r = GetLE32(p + maskAt), g = GetLE32(p + maskAt + 4), b = GetLE32(p + maskAt + 8);
-        if (hs == 40) tableOffset += 12;
-        if (bits == 16 && r == 0xF800 && g == 0x07E0 && b == 0x001F) f = pf16bit;
-        else if (bits == 16 && r == 0x7C00 && g == 0x03E0 && b == 0x001F) f = pf15bit;
-        else if (bits == 32 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF) f = pf32bit;
-        else throw EInvalidGraphic("Bitmap bit fields are not supported");
-    } else if (compression != BI_RGB) {
-        throw EInvalidGraphic("Compressed bitmaps are not supported");
-    }
-    int colors = 0;
-    if (bits <= 8) {
-        uint32_t maxColors = 1u << bits;
-        colors = static_cast<int>(clrUsed == 0 || clrUsed > maxColors ? maxColors : clrUsed);
-    }
-    size_t tableBytes = static_cast<size_t>(colors) * entry;
-    if (tableOffset + tableBytes > n) throw EInvalidGraphic("Bitmap colour table runs past the data");
-    size_t stride = Stride(w, bits);
-    size_t bitsSize = stride * static_cast<size_t>(h);
-    if (offBits < 14 + tableOffset + tableBytes || offBits - 14 > n || bitsSize > n - (offBits - 14))
-        throw EInvalidGraphic("Bitmap pixels run past the data");
     RGBQUAD pal[256];
-    for (int i = 0; i < colors; ++i) {
-        const uint8_t* e = p + tableOffset + static_cast<size_t>(i) * entry;
-        pal[i] = {e[0], e[1], e[2], 0};
+    for (uint32_t i = 0; i < info.ColorCount && i < 256; ++i) {
+        const uint8_t* c = file.Data() + info.ColorTableOffset + i * info.ColorEntrySize;
+        pal[i] = {c[0], c[1], c[2], 0};
     }
-    Create(w, h, f, pal, colors);
+    const int w = info.Width, h = info.Height;
+    Create(w, h, static_cast<TPixelFormat>(info.PixelFormat()), pal, static_cast<int>(std::min(info.ColorCount, 256u)));
     GdiFlush();
-    const uint8_t* src = p + (offBits - 14);
+    const size_t stride = Stride(w, info.BitCount);
+    const uint8_t* src = file.Data() + info.BitsOffset;
     uint8_t* dst = static_cast<uint8_t*>(FBits);
     for (int y = 0; y < h; ++y) {
-        int from = topDown ? h - 1 - y : y;
+        int from = info.TopDown ? h - 1 - y : y;
         std::memcpy(dst + stride * static_cast<size_t>(y), src + stride * static_cast<size_t>(from), stride);
+    }
+}
+
+void TBitmap::LoadPixels(const TPixelBuffer& pixels) {
+    const int w = pixels.Width(), h = pixels.Height();
+    Create(w, h, pf24bit, nullptr, 0);
+    GdiFlush();
+    const size_t stride = Stride(w, 24);
+    uint8_t* bits = static_cast<uint8_t*>(FBits);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = bits + stride * static_cast<size_t>(h - 1 - y);  // bottom-up
+        for (int x = 0; x < w; ++x) {
+            TRGB c = pixels.Pixel(x, y);
+            row[3 * x] = static_cast<uint8_t>(c >> 16);
+            row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+            row[3 * x + 2] = static_cast<uint8_t>(c);
+        }
     }
 }
 
@@ -549,30 +522,17 @@ void TIcon::Clear() {
 }
 
 void TIcon::LoadFromStream(TStream& stream) {
-    uint8_t dir[6];
-    if (stream.Read(dir, 6) != 6) throw EInvalidGraphic("Icon file is truncated");
-    uint16_t count = GetLE16(dir + 4);
-    if (GetLE16(dir) != 0 || GetLE16(dir + 2) != 1 || count == 0) throw EInvalidGraphic("Icon image is not valid");
-    if (static_cast<int64_t>(count) * 16 > stream.Remaining()) throw EInvalidGraphic("Icon directory runs past the data");
-    std::string entries(static_cast<size_t>(count) * 16, '\0');
-    stream.ReadBuffer(entries.data(), entries.size());
-    uint64_t end = 6 + entries.size();
-    for (uint16_t i = 0; i < count; ++i) {
-        const uint8_t* e = reinterpret_cast<const uint8_t*>(entries.data()) + i * 16;
-        uint64_t size = GetLE32(e + 8), off = GetLE32(e + 12);
-        if (size == 0 || off < 6 + entries.size()) throw EInvalidGraphic("Icon image is not valid");
-        if (off + size > end) end = off + size;
+    std::string data;
+    try {
+        data = ReadIconFile(stream);
+    } catch (const EIconFormatError& e) {
+        throw EInvalidGraphic(e.Message());
     }
-    if (static_cast<int64_t>(end - 6 - entries.size()) > stream.Remaining()) throw EInvalidGraphic("Icon images run past the data");
-    std::string data(reinterpret_cast<const char*>(dir), 6);
-    data += entries;
-    data.resize(static_cast<size_t>(end));
-    stream.ReadBuffer(data.data() + 6 + entries.size(), data.size() - 6 - entries.size());
     Clear();
     FData = std::move(data);
-    const uint8_t* e = reinterpret_cast<const uint8_t*>(FData.data()) + 6;
-    FWidth = e[0] ? e[0] : 256;
-    FHeight = e[1] ? e[1] : 256;
+    const TIconImageInfo first = CheckIconFile(reinterpret_cast<const uint8_t*>(FData.data()), FData.size()).Images[0];
+    FWidth = first.Width;
+    FHeight = first.Height;
 }
 
 HICON TIcon::Handle() {

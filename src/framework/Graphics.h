@@ -1,6 +1,7 @@
 // Graphics: fonts, pens, brushes, the canvas over a device context, bitmaps (BMP files) and
 // icons (ICO files), as thin owners of their GDI handles.
 #pragma once
+#include "base/PixelBuffer.h"
 #include <windows.h>
 #include "framework/Colors.h"
 #include "framework/Component.h"
@@ -191,9 +192,11 @@ public:
     void Assign(const TBitmap& other);  // a copy of the pixels and the format
     void Clear();                       // empty
 
-    // A whole BMP file from the stream's position; the position ends after the file.
-    // Raises EInvalidGraphic for files that do not hold together.
+    // A whole BMP file from the stream's position; the position ends after the file. Takes what
+    // the bitmap-file check accepts; raises EInvalidGraphic, with its message, for the rest.
     void LoadFromStream(TStream& stream);
+    // The picture as a 24-bit bitmap.
+    void LoadPixels(const TPixelBuffer& pixels);
     void SaveToStream(TStream& stream);
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);

@@ -1,7 +1,9 @@
 #include "base/Endian.h"
 #include "container/uBitmapFile.h"
+#include "container/OddBitmaps.h"
 #include <gtest/gtest.h>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -104,4 +106,44 @@ TEST(BitmapFile, RejectsEveryInconsistentHeader) {
         EXPECT_THROW(CheckBitmapFile(good.Data(), cut), EBitmapFormatError) << cut;
     EXPECT_THROW(EncodeBitmapFile24(TPixelBuffer()), EInvalidBitmap);
     EXPECT_EQ(Bytes(EncodeBitmapFile24(Pattern(4, 4))), Bytes(good));
+}
+
+// The check is the one answer of every reader: what it accepts is drawn, what it refuses is
+// refused by the bitmap list, the bitmap class and the authoring tool alike.
+TEST(BitmapFile, RunLengthIsRefusedAndAnyBitFieldsAreDrawnThroughDecoding) {
+    std::vector<uint8_t> rle = oddbitmaps::RunLength8();
+    try {
+        CheckBitmapFile(rle.data(), rle.size());
+        ADD_FAILURE() << "a run-length picture was accepted";
+    } catch (const EBitmapFormatError& e) {
+        EXPECT_NE(std::string(e.Message()).find("run-length"), std::string::npos) << e.Message();
+    }
+    EXPECT_THROW(DecodeBitmapFile(rle.data(), rle.size()), EBitmapFormatError);
+
+    std::vector<uint8_t> odd = oddbitmaps::BitFields444();
+    TBitmapFileInfo info = CheckBitmapFile(odd.data(), odd.size());
+    EXPECT_TRUE(info.HasMasks(0x0F00, 0x00F0, 0x000F));
+    EXPECT_EQ(info.PixelFormat(), PixelFormatId::pf24bit);  // no pixel format of its own
+    EXPECT_FALSE(info.StoredAsDrawn());
+    TPixelBuffer p = DecodeBitmapFile(odd.data(), odd.size());
+    ASSERT_EQ(p.Width(), 2);
+    EXPECT_EQ(p.Pixel(0, 0), oddbitmaps::BitFields444Pixels[0]);
+    EXPECT_EQ(p.Pixel(1, 0), oddbitmaps::BitFields444Pixels[1]);
+    EXPECT_EQ(p.Pixel(0, 1), oddbitmaps::BitFields444Pixels[2]);
+    EXPECT_EQ(p.Pixel(1, 1), oddbitmaps::BitFields444Pixels[3]);
+
+    // The usual 5-6-5 layout keeps its own format and is copied as stored.
+    SetLE32(&odd[54], 0xF800);
+    SetLE32(&odd[58], 0x07E0);
+    SetLE32(&odd[62], 0x001F);
+    info = CheckBitmapFile(odd.data(), odd.size());
+    EXPECT_EQ(info.PixelFormat(), PixelFormatId::pf16bit);
+    EXPECT_TRUE(info.StoredAsDrawn());
+}
+
+TEST(BitmapFile, PicturesWithMorePixelsThanAnyReaderTakesAreRefused) {
+    std::vector<uint8_t> f = oddbitmaps::Header(8192, 4096, 1, 0, 8, 0, 2);  // 2^25 pixels
+    f.resize(f.size() + 8192 / 8 * 4096);
+    SetLE32(&f[2], static_cast<uint32_t>(f.size()));
+    EXPECT_THROW(CheckBitmapFile(f.data(), f.size()), EBitmapFormatError);
 }

@@ -1,6 +1,7 @@
 #include "base/Endian.h"
 #include "container/uStreamUtils.h"
 #include "container/uZLib.h"
+#include "container/OddBitmaps.h"
 #include "controls/uBitmapListStream.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -74,7 +75,7 @@ TEST(BitmapListStream, WritesTheExactLayoutUncompressed) {
     Add(list, "A", a);
     Add(list, "b", m, true);
     Bytes expected;
-    auto put32 = [&](uint32_t v) { uint8_t b[4]; SetLE32(b, v); expected.insert(expected.end(), b, b + 4); };
+    auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) expected.push_back(uint8_t(v >> (8 * i))); };
     auto putStr = [&](const std::string& s) { put32(uint32_t(s.size())); expected.insert(expected.end(), s.begin(), s.end()); };
     put32(2);
     putStr("A"); put32(uint32_t(a.size()));  // ascending name order, not insertion order
@@ -239,6 +240,27 @@ Bytes RawSection(const Bytes& area) {
 }
 
 }  // namespace
+
+TEST(BitmapListStream, StoresExactlyWhatTheBitmapClassDraws) {
+    TBitmapListData list;
+    Bytes rle = oddbitmaps::RunLength8();
+    EXPECT_THROW(list.AddPicture("rle", rle.data(), rle.size(), true, 0xFFFFFF), EBitmapFormatError);
+    EXPECT_EQ(list.AreaSize(), 0);
+    // In a stored list the same picture makes the whole list unreadable.
+    Bytes stored = Handmade({{"rle", 0}}, RawSection(rle));
+    TMemoryStream s;
+    s.WriteBuffer(stored.data(), stored.size());
+    s.SetPosition(0);
+    EXPECT_THROW(list.ReadBitmaps(s), EReadError);
+
+    Bytes odd = oddbitmaps::BitFields444();
+    list.AddPicture("odd", odd.data(), odd.size(), true, oddbitmaps::BitFields444Pixels[0]);
+    TPixelBuffer p = list.DecodeFile(list.Images(), "odd");
+    EXPECT_EQ(p.Pixel(1, 1), oddbitmaps::BitFields444Pixels[3]);
+    TPixelBuffer mask = list.DecodeFile(list.Masks(), "odd");
+    EXPECT_EQ(mask.Pixel(0, 0), rgbWhite);  // the transparent colour
+    EXPECT_EQ(mask.Pixel(1, 0), rgbBlack);
+}
 
 TEST(BitmapListStream, EveryCountSizeAndOffsetIsCheckedAndAFailedReadChangesNothing) {
     const Bytes pic = Picture(2, 2, 5);

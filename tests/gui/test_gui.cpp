@@ -2,6 +2,7 @@
 // screen), driven with real input through SendInput. Screenshots of the gallery are kept in
 // the build directory (gallery/*.bmp) for people to look at.
 #include "win32/uModule.h"
+#include "container/OddBitmaps.h"
 #include "controls/uAltFixOnVista.h"
 #include "win32/uModule.h"
 #include "controls/uBitmapList.h"
@@ -1086,6 +1087,35 @@ std::string SmallIconFile() {
     put16(0); put16(1); put16(1);
     f += '\x10'; f += '\x10'; f += '\0'; f += '\0'; put16(1); put16(32); put32(static_cast<uint32_t>(img.size())); put32(22);
     return f + img;
+}
+
+TEST(Framework, BitmapsLoadExactlyWhatTheBitmapFileCheckAccepts) {
+    auto stream = [](const std::vector<uint8_t>& b, TMemoryStream& m) {
+        m.WriteBuffer(b.data(), b.size());
+        m.SetPosition(0);
+    };
+    TMemoryStream rle;
+    stream(oddbitmaps::RunLength8(), rle);
+    TBitmap refused;
+    try {
+        refused.LoadFromStream(rle);
+        ADD_FAILURE() << "a run-length picture was loaded";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(e.Message().find("run-length"), std::string::npos) << e.Message();
+    }
+    EXPECT_TRUE(refused.Empty());
+
+    TMemoryStream odd;
+    stream(oddbitmaps::BitFields444(), odd);
+    TBitmap b;
+    b.LoadFromStream(odd);
+    EXPECT_EQ(odd.Position(), odd.Size());
+    ASSERT_EQ(b.Width(), 2);
+    EXPECT_EQ(b.PixelFormat(), pf24bit);
+    EXPECT_EQ(b.Canvas().Pixel(0, 0), static_cast<TColor>(oddbitmaps::BitFields444Pixels[0]));
+    EXPECT_EQ(b.Canvas().Pixel(1, 0), static_cast<TColor>(oddbitmaps::BitFields444Pixels[1]));
+    EXPECT_EQ(b.Canvas().Pixel(0, 1), static_cast<TColor>(oddbitmaps::BitFields444Pixels[2]));
+    EXPECT_EQ(b.Canvas().Pixel(1, 1), static_cast<TColor>(oddbitmaps::BitFields444Pixels[3]));
 }
 
 TEST(Framework, IconFilesLoadSaveAndRefuseDamage) {

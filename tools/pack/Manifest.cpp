@@ -1,5 +1,7 @@
 #include "Manifest.h"
 #include "base/CodePage.h"
+#include "container/uBitmapFile.h"
+#include "container/uIconFile.h"
 #include "base/Classes.h"
 #include "base/Endian.h"
 #include <cctype>
@@ -112,37 +114,25 @@ bool IsSingleStringPattern(const std::string& pattern) {
     return strings == 1;
 }
 
+// The installer's own readers decide: what they refuse, the tool refuses.
 bool LooksLikeBmp(const std::string& b, std::string& why) {
-    auto p = reinterpret_cast<const uint8_t*>(b.data());
-    if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') { why = "is not a BMP file"; return false; }
-    uint32_t header = GetLE32(p + 14);
-    if (header != 12 && header != 40 && header != 52 && header != 56 && header != 108 && header != 124) {
-        why = "has an unknown BMP header"; return false;
+    try {
+        CheckBitmapFile(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+        return true;
+    } catch (const EBitmapFormatError& e) {
+        why = "is not a picture the installer can draw (" + e.Message() + ")";
+        return false;
     }
-    if (14 + header > b.size()) { why = "is a truncated BMP file"; return false; }
-    uint32_t offBits = GetLE32(p + 10);
-    if (offBits < 14 + header || offBits > b.size()) { why = "has a BMP pixel offset outside the file"; return false; }
-    uint16_t bpp = header == 12 ? GetLE16(p + 24) : GetLE16(p + 28);
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-        why = "has an unsupported BMP pixel depth"; return false;
-    }
-    return true;
 }
 
 bool LooksLikeIco(const std::string& b, std::string& why) {
-    auto p = reinterpret_cast<const uint8_t*>(b.data());
-    if (b.size() < 6 || GetLE16(p) != 0 || GetLE16(p + 2) != 1) { why = "is not an ICO file"; return false; }
-    uint16_t count = GetLE16(p + 4);
-    if (count == 0) { why = "is an ICO file without images"; return false; }
-    if (6 + 16u * count > b.size()) { why = "is a truncated ICO file"; return false; }
-    for (unsigned i = 0; i < count; ++i) {
-        const uint8_t* e = p + 6 + 16 * i;
-        uint64_t size = GetLE32(e + 8), offset = GetLE32(e + 12);
-        if (size == 0 || offset < 6 + 16u * count || offset + size > b.size()) {
-            why = "has image " + std::to_string(i + 1) + " outside the file"; return false;
-        }
+    try {
+        CheckIconFile(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+        return true;
+    } catch (const EIconFormatError& e) {
+        why = "is not an icon the installer can use (" + e.Message() + ")";
+        return false;
     }
-    return true;
 }
 
 TManifest LoadManifest(const std::string& fileName) {

@@ -1,3 +1,4 @@
+#include "container/OddBitmaps.h"
 #include "TestSupport.h"
 #include "CommandLine.h"
 #include "Json.h"
@@ -32,7 +33,15 @@ TEST(Manifest, PicturesAndIconsAreCheckedForWhatTheyClaim) {
     EXPECT_FALSE(LooksLikeBmp(bmp.substr(0, 20), why));
     std::string shortIco = ico.substr(0, ico.size() - 1);
     EXPECT_FALSE(LooksLikeIco(shortIco, why));
-    EXPECT_NE(why.find("outside the file"), std::string::npos);
+    EXPECT_NE(why.find("runs past the file"), std::string::npos);
+}
+
+TEST(Manifest, PicturesAreRefusedExactlyWhenTheInstallerCannotDrawThem) {
+    std::string why;
+    auto text = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+    EXPECT_FALSE(LooksLikeBmp(text(oddbitmaps::RunLength8()), why));
+    EXPECT_NE(why.find("run-length"), std::string::npos) << why;
+    EXPECT_TRUE(LooksLikeBmp(text(oddbitmaps::BitFields444()), why)) << why;
 }
 
 TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
