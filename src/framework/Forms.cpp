@@ -238,12 +238,12 @@ int TCustomForm::ShowModal() {
     return FModalResult;
 }
 
-TButton* TCustomForm::DefaultButton() const {
+TButton* TCustomForm::FindButton(bool (TButton::*role)() const) const {
     TButton* found = nullptr;
     std::function<void(const TWinControl*)> walk = [&](const TWinControl* w) {
         for (int i = 0; i < w->ControlCount() && !found; ++i) {
             TControl* c = w->Controls(i);
-            if (auto* b = dynamic_cast<TButton*>(c); b && b->Default() && b->CanFocus()) found = b;
+            if (auto* b = dynamic_cast<TButton*>(c); b && (b->*role)() && b->CanFocus()) found = b;
             else if (auto* cw = dynamic_cast<TWinControl*>(c)) walk(cw);
         }
     };
@@ -251,18 +251,8 @@ TButton* TCustomForm::DefaultButton() const {
     return found;
 }
 
-TButton* TCustomForm::CancelButton() const {
-    TButton* found = nullptr;
-    std::function<void(const TWinControl*)> walk = [&](const TWinControl* w) {
-        for (int i = 0; i < w->ControlCount() && !found; ++i) {
-            TControl* c = w->Controls(i);
-            if (auto* b = dynamic_cast<TButton*>(c); b && b->Cancel() && b->CanFocus()) found = b;
-            else if (auto* cw = dynamic_cast<TWinControl*>(c)) walk(cw);
-        }
-    };
-    walk(this);
-    return found;
-}
+TButton* TCustomForm::DefaultButton() const { return FindButton(&TButton::Default); }
+TButton* TCustomForm::CancelButton() const { return FindButton(&TButton::Cancel); }
 
 void TCustomForm::WndProc(TMessage& m) {
     switch (m.Msg) {

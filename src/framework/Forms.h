@@ -70,6 +70,7 @@ protected:
     DWORD WindowExStyle() const;
 
 private:
+    TButton* FindButton(bool (TButton::*role)() const) const;
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
     TFormStyle FFormStyle = fsNormal;

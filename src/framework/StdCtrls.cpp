@@ -127,7 +127,28 @@ void TButton::Properties(TPropFiler& f) {
     f.Boolean("TabStop", FTabStop, [this](bool v) { SetTabStop(v); }, true);
 }
 
-TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) {
+void TCheckedButton::CreateWnd() {
+    TButtonControl::CreateWnd();
+    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TCheckedButton::StoreChecked(bool v) {
+    if (v == FChecked) return false;
+    FChecked = v;
+    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+    return true;
+}
+
+void TCheckedButton::WndProc(TMessage& m) {
+    if (m.Msg == CN_COMMAND) {
+        if (HIWORD(m.WParam) == BN_CLICKED) SetChecked(ClickedState());
+        m.Result = 0;
+        return;
+    }
+    TButtonControl::WndProc(m);
+}
+
+TCheckBox::TCheckBox(TComponent* owner) : TCheckedButton(owner) {
     FTabStop = true;
     FWidth = 97;
     FHeight = 17;
@@ -138,25 +159,8 @@ void TCheckBox::CreateParams(TCreateParams& p) {
     p.Style |= BS_CHECKBOX;
 }
 
-void TCheckBox::CreateWnd() {
-    TButtonControl::CreateWnd();
-    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 void TCheckBox::SetChecked(bool v) {
-    if (v == FChecked) return;
-    FChecked = v;
-    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (!IsLoading()) Click();
-}
-
-void TCheckBox::WndProc(TMessage& m) {
-    if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == BN_CLICKED) SetChecked(!FChecked);
-        m.Result = 0;
-        return;
-    }
-    TButtonControl::WndProc(m);
+    if (StoreChecked(v) && !IsLoading()) Click();
 }
 
 void TCheckBox::Properties(TPropFiler& f) {
@@ -165,7 +169,7 @@ void TCheckBox::Properties(TPropFiler& f) {
     f.Boolean("TabStop", FTabStop, [this](bool v) { SetTabStop(v); }, true);
 }
 
-TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
+TRadioButton::TRadioButton(TComponent* owner) : TCheckedButton(owner) {
     FWidth = 113;
     FHeight = 17;
 }
@@ -176,30 +180,12 @@ void TRadioButton::CreateParams(TCreateParams& p) {
     if (FChecked) p.Style |= WS_TABSTOP;
 }
 
-void TRadioButton::CreateWnd() {
-    TButtonControl::CreateWnd();
-    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 void TRadioButton::SetChecked(bool v) {
-    if (v == FChecked) return;
-    FChecked = v;
-    if (HandleAllocated()) SendMessageA(Handle(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (v) {
-        if (Parent())
-            for (int i = 0; i < Parent()->ControlCount(); ++i)
-                if (auto* r = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); r && r != this) r->SetChecked(false);
-        if (!IsLoading()) Click();
-    }
-}
-
-void TRadioButton::WndProc(TMessage& m) {
-    if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == BN_CLICKED) SetChecked(true);
-        m.Result = 0;
-        return;
-    }
-    TButtonControl::WndProc(m);
+    if (!StoreChecked(v) || !v) return;
+    if (Parent())
+        for (int i = 0; i < Parent()->ControlCount(); ++i)
+            if (auto* r = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); r && r != this) r->SetChecked(false);
+    if (!IsLoading()) Click();
 }
 
 void TRadioButton::Properties(TPropFiler& f) {

@@ -64,36 +64,44 @@ private:
     int FModalResult = 0;
 };
 
-class TCheckBox : public TButtonControl {
+// A button with a check state that its window shows (check boxes and radio buttons).
+class TCheckedButton : public TButtonControl {
 public:
-    KESTRIN_CLASS(TCheckBox)
-    explicit TCheckBox(TComponent* owner);
+    explicit TCheckedButton(TComponent* owner) : TButtonControl(owner) {}
     bool Checked() const { return FChecked; }
-    // A change clicks the box (runs OnClick), as the user would.
-    void SetChecked(bool v);
-    void Properties(TPropFiler& f) override;
+    virtual void SetChecked(bool v) = 0;
     void WndProc(TMessage& m) override;
 protected:
-    void CreateParams(TCreateParams& p) override;
     void CreateWnd() override;
-private:
+    // Takes the state and shows it; false when it was the state already.
+    bool StoreChecked(bool v);
+    // What a click of the window does to the state.
+    virtual bool ClickedState() const = 0;
     bool FChecked = false;
 };
 
-class TRadioButton : public TButtonControl {
+class TCheckBox : public TCheckedButton {
+public:
+    KESTRIN_CLASS(TCheckBox)
+    explicit TCheckBox(TComponent* owner);
+    // A change clicks the box (runs OnClick), as the user would.
+    void SetChecked(bool v) override;
+    void Properties(TPropFiler& f) override;
+protected:
+    void CreateParams(TCreateParams& p) override;
+    bool ClickedState() const override { return !FChecked; }
+};
+
+class TRadioButton : public TCheckedButton {
 public:
     KESTRIN_CLASS(TRadioButton)
     explicit TRadioButton(TComponent* owner);
-    bool Checked() const { return FChecked; }
     // Checking one unchecks the other radio buttons of the same parent.
-    void SetChecked(bool v);
+    void SetChecked(bool v) override;
     void Properties(TPropFiler& f) override;
-    void WndProc(TMessage& m) override;
 protected:
     void CreateParams(TCreateParams& p) override;
-    void CreateWnd() override;
-private:
-    bool FChecked = false;
+    bool ClickedState() const override { return true; }
 };
 
 class TCustomEdit : public TWinControl {
