@@ -45,6 +45,8 @@ public:
     void SaveToFile(const std::string& fileName);
     // Hands the bytes over, leaving the stream empty.
     TBuffer TakeBuffer() { FPosition = 0; return std::move(FBuffer); }
+    // Takes the bytes over without copying them; the position goes to the start.
+    void AdoptBuffer(TBuffer&& buffer) { FBuffer = std::move(buffer); FPosition = 0; }
 
 private:
     TBuffer FBuffer;

@@ -51,8 +51,8 @@ public:
 class TNTHeaders : public THeaderBlock {
 public:
     enum { FileHeaderOffset = 4, OptionalHeaderOffset = 24, DefaultOptionalHeaderSize = 224 };
-    enum { IMAGE_DIRECTORY_ENTRY_RESOURCE = 2, IMAGE_DIRECTORY_ENTRY_SECURITY = 4,
-           IMAGE_DIRECTORY_ENTRY_BASERELOC = 5 };
+    // Data-directory indices (not the usual names: the system headers define those as macros).
+    enum { DirectoryResource = 2, DirectorySecurity = 4, DirectoryBaseReloc = 5 };
     TNTHeaders(TPEImage* image, TStream& stream, int64_t position);
 
     uint16_t NumberOfSections() const { return GetLE16(View() + 6); }

@@ -25,7 +25,6 @@ const TEnumInfo KBorderStyleInfo = {KBorderStyleNames, 6};
 TApplication* Application = &GApplication;
 TScreen* Screen = &GScreen;
 
-KESTRIN_EXCEPTION(EResNotFound, Exception);
 
 // ---- TCustomForm -----------------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 // The program's message box.
 #pragma once
+#include "framework/Types.h"
 #include <windows.h>
 #include <string>
 
@@ -8,8 +9,6 @@ enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll
 using TMsgDlgButtons = unsigned;
 constexpr TMsgDlgButtons MsgDlgButton(TMsgDlgBtn b) { return 1u << b; }
 
-// Modal results.
-enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
 
 // The MessageBoxA style and the modal result rules, apart so they can be checked.
 UINT MsgBoxStyle(TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);

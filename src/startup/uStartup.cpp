@@ -9,6 +9,9 @@
 #include <windows.h>
 
 std::string AdminRequiredMessage(bool japanese) {
+    // The program's string table has the text; a program without one still gets it.
+    std::string text = LoadLangString(japanese ? 65216 : 65217);
+    if (!text.empty()) return text;
     if (japanese)
         // "管理者権限で起動できませんでした" CR LF "管理者権限を持ったユーザーで起動してください", Shift-JIS
         return "\x8A\xC7\x97\x9D\x8E\xD2\x8C\xA0\x8C\xC0\x82\xC5\x8B" "N\x93\xAE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"
@@ -98,8 +101,10 @@ TStartupOutcome DecideStartup(TStartupEnvironment& env) {
     if (env.WindowsMajorVersion() >= 6 && env.FirstArgument().empty()) {
         std::string domain, account;
         if (!env.GetCurrentUserAccount(domain, account) ||
-            !env.RunAsAdmin(env.ExePath(), RelaunchParameters(account)))
+            !env.RunAsAdmin(env.ExePath(), RelaunchParameters(account))) {
             env.ErrorBox(message);
+            return TStartupOutcome::RelaunchFailed;
+        }
         return TStartupOutcome::Relaunched;
     }
     if (env.ReadCheckAdmin() && !env.IsAdministrator()) {

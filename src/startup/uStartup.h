@@ -50,7 +50,8 @@ public:
 };
 
 enum class TStartupOutcome {
-    Relaunched,  // the elevated instance was started (or a message told why not); this one ends
+    Relaunched,      // the elevated instance was started; this one ends
+    RelaunchFailed,  // the account lookup or the start failed (or was declined); the message was shown
     Refused,     // administrator rights required and missing; the message was shown
     Wizard,      // go on and create the form
 };

@@ -166,3 +166,26 @@ bool BrowseForFolder(const std::string& caption, TBrowseOptions options, TSpecia
     directory = PathFromIDList(chosen.List);
     return true;
 }
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/')) return path;
+    return path + "\\";
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDirectories(const std::string& path) {
+    std::string dir = path;
+    while (dir.size() > 3 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    if (dir.empty()) return false;
+    if (DirectoryExists(dir)) return true;
+    size_t cut = dir.find_last_of("\\/");
+    // A drive root or a name without a parent cannot be created here.
+    if (cut == std::string::npos || dir.size() <= 3) return false;
+    std::string parent = dir.substr(0, cut);
+    if (!parent.empty() && parent.back() != ':' && !ForceDirectories(parent)) return false;
+    return CreateDirectoryA(dir.c_str(), nullptr) || DirectoryExists(dir);
+}

@@ -64,3 +64,9 @@ public:
 private:
     bool FInitialized;
 };
+
+// The path with one trailing "\" (none added when it ends with "\" or "/" already).
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the directory and every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);

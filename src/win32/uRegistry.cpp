@@ -61,6 +61,11 @@ bool TRegKey::SetText(const std::string& name, const std::string& text, bool cou
            ERROR_SUCCESS;
 }
 
+bool TRegKey::SetDWord(const std::string& name, DWORD value) const {
+    return FKey && RegSetValueExA(FKey, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                  sizeof value) == ERROR_SUCCESS;
+}
+
 bool TRegKey::DeleteValue(const std::string& name) const {
     return FKey && RegDeleteValueA(FKey, name.c_str()) == ERROR_SUCCESS;
 }

@@ -28,6 +28,7 @@ public:
     bool QueryText(const std::string& name, DWORD bufferSize, std::string& text) const;
     // REG_SZ; with countNul the byte count includes the terminator.
     bool SetText(const std::string& name, const std::string& text, bool countNul) const;
+    bool SetDWord(const std::string& name, DWORD value) const;
     bool DeleteValue(const std::string& name) const;
 
 private:

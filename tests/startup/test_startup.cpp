@@ -77,14 +77,14 @@ TEST(StartupDecision, NoArgumentOnSixRelaunchesAndNeverShowsTheWizard) {
 TEST(StartupDecision, RelaunchFailuresShowTheMessage) {
     TFakeEnvironment noAccount;
     noAccount.AccountOk = false;
-    EXPECT_EQ(DecideStartup(noAccount), TStartupOutcome::Relaunched);
+    EXPECT_EQ(DecideStartup(noAccount), TStartupOutcome::RelaunchFailed);
     EXPECT_EQ(noAccount.RunCalls, 0);
     EXPECT_EQ(noAccount.Boxes, std::vector<std::string>{English});
 
     TFakeEnvironment declined;  // the user said no to the elevation prompt
     declined.RunOk = false;
     declined.Japanese = true;
-    EXPECT_EQ(DecideStartup(declined), TStartupOutcome::Relaunched);
+    EXPECT_EQ(DecideStartup(declined), TStartupOutcome::RelaunchFailed);
     EXPECT_EQ(declined.Boxes, std::vector<std::string>{AdminRequiredMessage(true)});
 }
 

@@ -37,7 +37,7 @@ bool StubImage(const std::string& stubPath, TMemoryStream& out, std::string& err
         return false;
     }
     TNTHeaders& nt = *image.NTHeaders;
-    const unsigned security = TNTHeaders::IMAGE_DIRECTORY_ENTRY_SECURITY;
+    const unsigned security = TNTHeaders::DirectorySecurity;
     if (nt.DataDirectoryAddress(security) >= end) {
         // The directory sits inside the NT block, which lies at e_lfanew in the file.
         nt.SetDataDirectory(security, 0, 0);
