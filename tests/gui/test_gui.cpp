@@ -377,12 +377,6 @@ public:
     std::vector<std::string> Clicks;
 };
 
-class TBenchForm : public TForm {
-public:
-    KESTRIN_CLASS(TBenchForm)
-    explicit TBenchForm(TComponent* owner) : TForm(owner) { LoadFormResource(); }
-};
-
 struct Gallery : ::testing::Test {
     static TGalleryForm* Form;
     static void SetUpTestSuite() {
@@ -1001,24 +995,6 @@ TEST(DebugWindow, StepModeWaitsForStep) {
     d.SetStepMode(false);
     d.SetControlsHidden(true);
     d.SetVisible(false);
-}
-
-// The first window a Wine process shows pays for Wine's own start of its window system; the
-// form's own cost is what a second one takes.
-TEST(Bench, WizardSizedFormFromResource) {
-    for (const char* which : {"first form of the process", "next form"}) {
-        auto start = std::chrono::steady_clock::now();
-        auto* f = new TBenchForm(Application);
-        f->Show();
-        f->Update();
-        auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        std::printf("[bench] %s: %d components built from its resource and shown in %.1f ms\n", which,
-                    f->ComponentCount(), ms);
-        EXPECT_GE(f->ComponentCount(), 60);
-        Pump();
-        Screenshot(*f, "bench-form");
-        delete f;
-    }
 }
 
 TEST(Framework, BitmapFilesRoundTripAndDamageIsRefused) {
