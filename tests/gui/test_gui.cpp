@@ -428,7 +428,9 @@ TEST_F(Gallery, PicturesComeFromTheCompiledBitmapList) {
     EXPECT_EQ(m.Canvas().Pixel(44, 16), static_cast<TColor>(clBlack));
     // The button shows the picture through its mask: the parent's colour in the corner.
     auto* btn = Form->Get<TFlatBitColorBtn>("btnPage5GetFlashPlayer");
-    if (!btn->IsThemed()) EXPECT_EQ(ScreenPixel(*btn, 0, 0), ColorToRGB(btn->Color()));
+    if (!btn->IsThemed()) {
+        EXPECT_EQ(ScreenPixel(*btn, 0, 0), ColorToRGB(btn->Color()));
+    }
     EXPECT_NE(ScreenPixel(*btn, 44, 16), ColorToRGB(btn->Color()));
 }
 
@@ -774,27 +776,6 @@ TEST_F(Gallery, CueUpdateRepaintsEveryWindowOfTheFormOnlyWithStyles) {
             EXPECT_EQ(log.Paints[w], 0) << Describe(w);
         }
     }
-}
-
-// Real input, where the system keeps keyboard cues (Wine keeps none and never sends the update).
-TEST_F(Gallery, AltKeyRepaintsTheFormWhereTheSystemChangesItsCues) {
-    SetForegroundWindow(Form->Handle());
-    Form->Get<TEdit>("edtName")->SetFocus();
-    MoveMouseAway();
-    PumpIdle();
-    std::vector<HWND> windows = VisibleWindowsIn(*Form);
-    TMessageLog log;
-    // A lone Alt enters menu mode when it is let go; Escape leaves it.
-    INPUT in[4] = {};
-    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = VK_MENU;
-    in[2].ki.wVk = in[3].ki.wVk = VK_ESCAPE;
-    in[1].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(4, in, sizeof(INPUT)), 4u);
-    PumpIdle();
-    if (log.CueUpdates[Form->Handle()] == 0) GTEST_SKIP() << "Alt changed no keyboard cues on this system";
-    if (!UseThemes()) GTEST_SKIP() << "without visual styles the controls follow the cues themselves";
-    for (HWND w : windows) EXPECT_GE(log.Paints[w], 1) << Describe(w);
 }
 
 TEST_F(Gallery, FocusNeverEntersADeactiveMemo) {
