@@ -7,8 +7,9 @@ build=${1:-build/native}
 tool=$build/tests/container/bench_set_icon
 icon=$build/tests/container/fixtures/icon7.ico
 [ -x "$tool" ] && [ -f "$icon" ] || cmake --build "$build" --target bench_set_icon
-if ! dpkg -L libwine:i386 >/dev/null 2>&1; then
-  echo "bench-resources: libwine:i386 is not installed, skipped"
+programs=/usr/lib/i386-linux-gnu/wine/i386-windows
+if [ ! -d "$programs" ]; then
+  echo "bench-resources: Wine's PE32 programs (libwine:i386) are not installed, skipped"
   exit 0
 fi
 exe= group=
@@ -17,7 +18,7 @@ while read -r size file; do
   objdump -f "$file" 2>/dev/null | grep -q 'file format pei-i386' || continue
   group=$(wrestool -l --type=14 "$file" 2>/dev/null | sed -n "1s/.*--name=\\('\\?\\)\\([^' ]*\\)\\1 .*/\\2/p")
   [ -n "$group" ] && { exe=$file; break; }
-done < <(dpkg -L libwine:i386 | grep -E '/i386-windows/[^/]*\.exe$' | xargs -r stat -c '%s %n' | sort -rn)
+done < <(find "$programs" -maxdepth 1 -name '*.exe' -printf '%s %p\n' | sort -rn)
 [ -n "$exe" ] || { echo "bench-resources: no PE32 program with an icon group found"; exit 0; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

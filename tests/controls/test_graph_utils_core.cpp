@@ -1,6 +1,5 @@
 #include "controls/uGraphUtilsCore.h"
 #include <gtest/gtest.h>
-#include <cstring>
 
 TEST(ColorArithmetic, ScalesChannelsWithTheZeroChannelRuleAndCapping) {
     EXPECT_EQ(DarkenRGB(0xFFFFFF), 0x999999u);
@@ -37,9 +36,6 @@ TEST(PixelFormats, OnlyTheAllowedFormatsPass) {
             EXPECT_STREQ(e.what(), SInvalidBitmapFormat);
         }
     }
-    // The message in the ANSI code page of Japanese systems.
-    EXPECT_EQ(std::strlen(SInvalidBitmapFormat), 34u);
-    EXPECT_EQ(std::memcmp(SInvalidBitmapFormat, "\x89\x89\x8e\x5a", 4), 0);
 }
 
 namespace {

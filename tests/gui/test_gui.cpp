@@ -4,37 +4,21 @@
 #include "win32/uModule.h"
 #include "container/OddBitmaps.h"
 #include "controls/uAltFixOnVista.h"
-#include "win32/uModule.h"
 #include "controls/uBitmapList.h"
-#include "win32/uModule.h"
 #include "controls/uColorBtn.h"
-#include "win32/uModule.h"
 #include "controls/uControls.h"
-#include "win32/uModule.h"
 #include "controls/uDeactiveMemo.h"
-#include "win32/uModule.h"
 #include "controls/uDebug.h"
-#include "win32/uModule.h"
 #include "controls/uNotifier.h"
-#include "win32/uModule.h"
 #include "controls/uXPUtils.h"
-#include "win32/uModule.h"
 #include "system/uSWFTags.h"
-#include "win32/uModule.h"
 #include "framework/ExtCtrls.h"
-#include "win32/uModule.h"
 #include "framework/Forms.h"
-#include "win32/uModule.h"
 #include "TestSupport.h"
-#include "win32/uModule.h"
 #include <gtest/gtest.h>
-#include "win32/uModule.h"
 #include <chrono>
-#include "win32/uModule.h"
 #include <climits>
-#include "win32/uModule.h"
 #include <filesystem>
-#include "win32/uModule.h"
 #include <map>
 
 using namespace testing_support;
@@ -393,12 +377,6 @@ public:
     template <class T> T* Get(const char* name) { return dynamic_cast<T*>(FindComponent(name)); }
     int Created = 0;
     std::vector<std::string> Clicks;
-};
-
-class TBenchForm : public TForm {
-public:
-    KESTRIN_CLASS(TBenchForm)
-    explicit TBenchForm(TComponent* owner) : TForm(owner) { LoadFormResource(); }
 };
 
 struct Gallery : ::testing::Test {
@@ -802,27 +780,6 @@ TEST_F(Gallery, CueUpdateRepaintsEveryWindowOfTheFormOnlyWithStyles) {
     }
 }
 
-// Real input, where the system keeps keyboard cues (Wine keeps none and never sends the update).
-TEST_F(Gallery, AltKeyRepaintsTheFormWhereTheSystemChangesItsCues) {
-    SetForegroundWindow(Form->Handle());
-    Form->Get<TEdit>("edtName")->SetFocus();
-    MoveMouseAway();
-    PumpIdle();
-    std::vector<HWND> windows = VisibleWindowsIn(*Form);
-    TMessageLog log;
-    // A lone Alt enters menu mode when it is let go; Escape leaves it.
-    INPUT in[4] = {};
-    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = VK_MENU;
-    in[2].ki.wVk = in[3].ki.wVk = VK_ESCAPE;
-    in[1].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(4, in, sizeof(INPUT)), 4u);
-    PumpIdle();
-    if (log.CueUpdates[Form->Handle()] == 0) GTEST_SKIP() << "Alt changed no keyboard cues on this system";
-    if (!UseThemes()) GTEST_SKIP() << "without visual styles the controls follow the cues themselves";
-    for (HWND w : windows) EXPECT_GE(log.Paints[w], 1) << Describe(w);
-}
-
 TEST_F(Gallery, FocusNeverEntersADeactiveMemo) {
     auto* m = Form->Get<TDeactiveMemo>("dmemoText");
     ASSERT_TRUE(m);
@@ -1021,24 +978,6 @@ TEST(DebugWindow, StepModeWaitsForStep) {
     d.SetStepMode(false);
     d.SetControlsHidden(true);
     d.SetVisible(false);
-}
-
-// The first window a Wine process shows pays for Wine's own start of its window system; the
-// form's own cost is what a second one takes.
-TEST(Bench, WizardSizedFormFromResource) {
-    for (const char* which : {"first form of the process", "next form"}) {
-        auto start = std::chrono::steady_clock::now();
-        auto* f = new TBenchForm(Application);
-        f->Show();
-        f->Update();
-        auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        std::printf("[bench] %s: %d components built from its resource and shown in %.1f ms\n", which,
-                    f->ComponentCount(), ms);
-        EXPECT_GE(f->ComponentCount(), 60);
-        Pump();
-        Screenshot(*f, "bench-form");
-        delete f;
-    }
 }
 
 TEST(Framework, BitmapFilesRoundTripAndDamageIsRefused) {

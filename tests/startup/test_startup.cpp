@@ -1,21 +1,20 @@
-#include "win32/uModule.h"
 #include "TestSupport.h"
-#include "win32/uModule.h"
 #include "container/uExeAdder.h"
-#include "win32/uModule.h"
 #include "startup/uDuplicate.h"
-#include "win32/uModule.h"
 #include "startup/uInternationalUtils.h"
-#include "win32/uModule.h"
 #include "startup/uMessageDialog.h"
-#include "win32/uModule.h"
 #include "startup/uStartup.h"
 #include "win32/uModule.h"
 #include <gtest/gtest.h>
-#include "win32/uModule.h"
 #include <windows.h>
-#include "win32/uModule.h"
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <thread>
+#include <vector>
 
 using namespace testing_support;
 
@@ -163,25 +162,154 @@ TEST(CheckAdminItem, FirstByteOfTheItemOrTrue) {
     EXPECT_TRUE(ReadCheckAdmin(dir.File("missing.exe")));
 }
 
-TEST(MessageDialog, StyleFromTypeAndButtons) {
-    const UINT always = MB_SETFOREGROUND | MB_TOPMOST;
-    EXPECT_EQ(MsgBoxStyle(mtError, MsgDlgButton(mbOK), 0), MB_OK | MB_ICONERROR | always);
-    EXPECT_EQ(MsgBoxStyle(mtWarning, MsgDlgButton(mbOK) | MsgDlgButton(mbCancel), 0), MB_OKCANCEL | MB_ICONWARNING | always);
-    EXPECT_EQ(MsgBoxStyle(mtInformation, MsgDlgButton(mbRetry) | MsgDlgButton(mbCancel), 0), MB_RETRYCANCEL | MB_ICONINFORMATION | always);
-    EXPECT_EQ(MsgBoxStyle(mtConfirmation, MsgDlgButton(mbAbort) | MsgDlgButton(mbRetry) | MsgDlgButton(mbIgnore), 0),
-              MB_ABORTRETRYIGNORE | MB_ICONQUESTION | always);
-    // Later rules win: yes/no beats OK/cancel; with cancel it is yes/no/cancel.
-    EXPECT_EQ(MsgBoxStyle(mtCustom, MsgDlgButton(mbYes) | MsgDlgButton(mbNo) | MsgDlgButton(mbOK), 0), MB_YESNO | MB_ICONINFORMATION | always);
-    EXPECT_EQ(MsgBoxStyle(mtCustom, MsgDlgButton(mbYes) | MsgDlgButton(mbNo) | MsgDlgButton(mbCancel) | MsgDlgButton(mbOK), 0),
-              MB_YESNOCANCEL | MB_ICONINFORMATION | always);
-    EXPECT_EQ(MsgBoxStyle(mtError, MsgDlgButton(mbHelp), MB_DEFBUTTON2), MB_OK | MB_DEFBUTTON2 | MB_ICONERROR | always);
+namespace {
+// What a box shown by MsgBox offers, read from its window, and what MsgBox returned when one
+// of its buttons was pressed.
+struct TShownBox {
+    std::set<int> Buttons;  // the control identifiers of the buttons shown
+    int DefaultButton = 0;
+    HICON Icon = nullptr;
+    std::string Caption;
+    std::vector<std::string> Texts;
+    int Result = -1;
+};
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "#32770") return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
 }
 
-TEST(MessageDialog, ModalResultsAndTitle) {
-    const int expected[][2] = {{IDOK, mrOk}, {IDCANCEL, mrCancel}, {IDABORT, mrAbort}, {IDRETRY, mrRetry},
-                               {IDIGNORE, mrIgnore}, {IDYES, mrYes}, {IDNO, mrNo}, {10, mrRetry}, {11, mrIgnore},
-                               {0, mrNone}, {8, mrNone}, {12, mrNone}};
-    for (auto& e : expected) EXPECT_EQ(ModalResultOf(e[0]), e[1]) << e[0];
+BOOL CALLBACK ReadChild(HWND w, LPARAM shown) {
+    auto& box = *reinterpret_cast<TShownBox*>(shown);
+    char cls[16] = {}, text[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    LONG style = GetWindowLongA(w, GWL_STYLE);
+    if (!lstrcmpiA(cls, "Button") && (style & WS_VISIBLE)) {
+        box.Buttons.insert(GetDlgCtrlID(w));
+        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) box.DefaultButton = GetDlgCtrlID(w);
+    }
+    if (!lstrcmpiA(cls, "Static")) {
+        if (auto icon = reinterpret_cast<HICON>(SendMessageA(w, STM_GETICON, 0, 0))) box.Icon = icon;
+        if (GetWindowTextA(w, text, sizeof text) > 0) box.Texts.push_back(text);
+    }
+    return TRUE;
+}
+
+struct TBoxRequest {
+    TMsgDlgType Type;
+    TMsgDlgButtons Buttons;
+    UINT Extra;
+    int Press;
+};
+
+// Shows every box at once, each on a thread of its own (closing a window costs Wine's window
+// system up to two seconds here), reads each once it is on the screen, and presses its button.
+std::vector<TShownBox> ShowAndPress(const std::vector<TBoxRequest>& requests) {
+    struct TShared {
+        std::atomic<DWORD> Thread{0};
+        std::atomic<int> Result{-1};
+    };
+    std::vector<std::shared_ptr<TShared>> shared;
+    std::vector<std::thread> showers;
+    for (const auto& r : requests) {
+        auto s = std::make_shared<TShared>();
+        shared.push_back(s);
+        showers.emplace_back([s, r] {
+            s->Thread = GetCurrentThreadId();
+            s->Result = MsgBox("Install the screensaver?", r.Type, r.Buttons, r.Extra);
+        });
+    }
+    std::vector<TShownBox> boxes(requests.size());
+    std::vector<HWND> dialogs(requests.size());
+    for (size_t k = 0; k < requests.size(); ++k) {
+        HWND& dialog = dialogs[k];
+        for (int i = 0; i < 1000 && !(dialog && IsWindowVisible(dialog)); ++i) {
+            if (!dialog && shared[k]->Thread)
+                EnumThreadWindows(shared[k]->Thread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (!(dialog && IsWindowVisible(dialog))) Sleep(10);
+        }
+        if (!dialog) continue;
+        TShownBox& box = boxes[k];
+        EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&box));
+        char caption[256] = {};
+        GetWindowTextA(dialog, caption, sizeof caption);
+        box.Caption = caption;
+    }
+    for (size_t k = 0; k < requests.size(); ++k) {
+        if (!dialogs[k]) {
+            ADD_FAILURE() << "box " << k << " did not appear";
+            showers[k].detach();
+            continue;
+        }
+        int press = requests[k].Press;
+        PostMessageA(dialogs[k], WM_COMMAND, MAKEWPARAM(press, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialogs[k], press)));
+    }
+    for (size_t k = 0; k < requests.size(); ++k) {
+        if (!showers[k].joinable()) continue;
+        showers[k].join();
+        boxes[k].Result = shared[k]->Result;
+    }
+    return boxes;
+}
+}  // namespace
+
+// The buttons, icon and default button a real box shows, and the modal result of the button
+// pressed, for each button set the program asks for. (Wine does not make a box topmost, so
+// MB_TOPMOST cannot be seen here.)
+TEST(MessageDialog, ShownBoxAndTheResultOfTheButtonPressed) {
+    struct TCase {
+        TBoxRequest Request;
+        std::set<int> Shown;
+        int Default;
+        LPCSTR Icon;
+        int Result;
+    };
+    const auto b = MsgDlgButton;
+    const TCase cases[] = {
+        {{mtError, b(mbOK), 0, IDOK}, {IDOK}, IDOK, IDI_ERROR, mrOk},
+        {{mtWarning, b(mbOK) | b(mbCancel), 0, IDCANCEL}, {IDOK, IDCANCEL}, IDOK, IDI_WARNING, mrCancel},
+        {{mtInformation, b(mbRetry) | b(mbCancel), 0, IDRETRY}, {IDRETRY, IDCANCEL}, IDRETRY, IDI_INFORMATION, mrRetry},
+        {{mtConfirmation, b(mbAbort) | b(mbRetry) | b(mbIgnore), 0, IDIGNORE}, {IDABORT, IDRETRY, IDIGNORE}, IDABORT,
+         IDI_QUESTION, mrIgnore},
+        {{mtConfirmation, b(mbAbort) | b(mbRetry) | b(mbIgnore), 0, IDABORT}, {IDABORT, IDRETRY, IDIGNORE}, IDABORT,
+         IDI_QUESTION, mrAbort},
+        // Yes and No win over OK; with Cancel it is yes/no/cancel. The extra style picks the default.
+        {{mtCustom, b(mbYes) | b(mbNo) | b(mbOK), MB_DEFBUTTON2, IDNO}, {IDYES, IDNO}, IDNO, IDI_INFORMATION, mrNo},
+        {{mtCustom, b(mbYes) | b(mbNo) | b(mbCancel) | b(mbOK), 0, IDYES}, {IDYES, IDNO, IDCANCEL}, IDYES,
+         IDI_INFORMATION, mrYes},
+        // Buttons without a box of their own give OK.
+        {{mtError, b(mbHelp), 0, IDOK}, {IDOK}, IDOK, IDI_ERROR, mrOk},
+        // The extra style joins in: Try Again counts as Retry, Continue as Ignore.
+        {{mtWarning, b(mbOK), MB_CANCELTRYCONTINUE, IDTRYAGAIN}, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCANCEL,
+         IDI_WARNING, mrRetry},
+        {{mtWarning, b(mbOK), MB_CANCELTRYCONTINUE, IDCONTINUE}, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCANCEL,
+         IDI_WARNING, mrIgnore},
+    };
+    std::vector<TBoxRequest> requests;
+    for (const auto& c : cases) {
+        requests.push_back(c.Request);
+        LoadIconA(nullptr, c.Icon);  // the system's shared icon, loaded once before the boxes race for it
+    }
+    auto boxes = ShowAndPress(requests);
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const TCase& c = cases[k];
+        const TShownBox& box = boxes[k];
+        SCOPED_TRACE("type " + std::to_string(c.Request.Type) + ", buttons " + std::to_string(c.Request.Buttons) +
+                     ", press " + std::to_string(c.Request.Press));
+        EXPECT_EQ(box.Buttons, c.Shown);
+        EXPECT_EQ(box.DefaultButton, c.Default);
+        EXPECT_EQ(box.Icon, LoadIconA(nullptr, c.Icon));
+        EXPECT_EQ(box.Caption, "test_startup");  // the program's title
+        EXPECT_NE(std::find(box.Texts.begin(), box.Texts.end(), "Install the screensaver?"), box.Texts.end());
+        EXPECT_EQ(box.Result, c.Result);
+    }
+}
+
+TEST(MessageDialog, TitleFromTheExecutableName) {
     EXPECT_EQ(TitleFromExeName("C:\\Some Dir\\MyINSTALLER.EXE"), "Myinstaller");
     EXPECT_EQ(TitleFromExeName("setup.v2.exe"), "setup.v2");
     EXPECT_EQ(TitleFromExeName("X"), "X");

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cctype>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 using namespace testing_support;
@@ -50,33 +52,56 @@ struct ComScope : ::testing::Test {
 };
 }  // namespace
 
-TEST(SpecialFolders, MembersMapToShellIdentifiers) {
-    EXPECT_EQ(SpecialFolderId(sfDesktop), 0x10);
-    EXPECT_EQ(SpecialFolderId(sfControls), 3);
-    EXPECT_EQ(SpecialFolderId(sfPrinters), 4);
-    EXPECT_EQ(SpecialFolderId(sfBitBucket), 0x0A);
-    EXPECT_EQ(SpecialFolderId(sfMyVideo), 0x0E);
-    EXPECT_EQ(SpecialFolderId(sfDesktopDirectory), 0x10);
-    EXPECT_EQ(SpecialFolderId(sfNetwork), 0x12);
-    EXPECT_EQ(SpecialFolderId(sfFonts), 0x14);
-    EXPECT_EQ(SpecialFolderId(sfWindows), 0x24);
-    EXPECT_EQ(SpecialFolderId(sfProgramFiles), 0x26);
-    EXPECT_EQ(SpecialFolderId(sfConnections), 0x31);
-    EXPECT_EQ(SpecialFolderId(sfCommonMusic), 0x35);
-    EXPECT_EQ(SpecialFolderId(sfCDBurnArea), 0x3B);
-    EXPECT_EQ(SpecialFolderId(sfComputersNearMe), 0x3D);
-    EXPECT_EQ(SpecialFolderCount, 57);
-    EXPECT_EQ(static_cast<int>(sfWindows), 35);
-    EXPECT_EQ(static_cast<int>(sfProgramFiles), 37);
-    EXPECT_EQ(static_cast<int>(sfNetwork), 17);
-    EXPECT_EQ(static_cast<int>(sfFonts), 19);
+// Each member is the shell folder of its name, as the system's own header numbers them: a
+// member that named a neighbouring folder would show here.
+TEST(SpecialFolders, EveryMemberIsTheShellFolderOfItsName) {
+    const std::pair<TSpecialFolder, int> folders[] = {
+        {sfDesktop, CSIDL_DESKTOPDIRECTORY},  // the desktop's file-system folder, not the virtual one
+        {sfInternet, CSIDL_INTERNET}, {sfPrograms, CSIDL_PROGRAMS}, {sfControls, CSIDL_CONTROLS},
+        {sfPrinters, CSIDL_PRINTERS}, {sfPersonal, CSIDL_PERSONAL}, {sfFavorites, CSIDL_FAVORITES},
+        {sfStartup, CSIDL_STARTUP}, {sfRecent, CSIDL_RECENT}, {sfSendTo, CSIDL_SENDTO}, {sfBitBucket, CSIDL_BITBUCKET},
+        {sfStartMenu, CSIDL_STARTMENU},
+        {sfMyDocuments, 0x0C},  // the virtual My Documents; this header gives the name to CSIDL_PERSONAL
+        {sfMyMusic, CSIDL_MYMUSIC}, {sfMyVideo, CSIDL_MYVIDEO}, {sfDesktopDirectory, CSIDL_DESKTOPDIRECTORY},
+        {sfDrives, CSIDL_DRIVES}, {sfNetwork, CSIDL_NETWORK}, {sfNetHood, CSIDL_NETHOOD}, {sfFonts, CSIDL_FONTS},
+        {sfTemplates, CSIDL_TEMPLATES}, {sfCommonStartMenu, CSIDL_COMMON_STARTMENU},
+        {sfCommonPrograms, CSIDL_COMMON_PROGRAMS}, {sfCommonStartup, CSIDL_COMMON_STARTUP},
+        {sfCommonDesktopDirectory, CSIDL_COMMON_DESKTOPDIRECTORY}, {sfAppData, CSIDL_APPDATA},
+        {sfPrintHood, CSIDL_PRINTHOOD}, {sfLocalAppData, CSIDL_LOCAL_APPDATA}, {sfAltStartup, CSIDL_ALTSTARTUP},
+        {sfCommonAltStartup, CSIDL_COMMON_ALTSTARTUP}, {sfCommonFavorites, CSIDL_COMMON_FAVORITES},
+        {sfInternetCache, CSIDL_INTERNET_CACHE}, {sfCookies, CSIDL_COOKIES}, {sfHistory, CSIDL_HISTORY},
+        {sfCommonAppData, CSIDL_COMMON_APPDATA}, {sfWindows, CSIDL_WINDOWS}, {sfSystem, CSIDL_SYSTEM},
+        {sfProgramFiles, CSIDL_PROGRAM_FILES}, {sfMyPictures, CSIDL_MYPICTURES}, {sfProfile, CSIDL_PROFILE},
+        {sfSystemX86, CSIDL_SYSTEMX86}, {sfProgramFilesX86, CSIDL_PROGRAM_FILESX86},
+        {sfProgramFilesCommon, CSIDL_PROGRAM_FILES_COMMON}, {sfProgramFilesCommonX86, CSIDL_PROGRAM_FILES_COMMONX86},
+        {sfCommonTemplates, CSIDL_COMMON_TEMPLATES}, {sfCommonDocuments, CSIDL_COMMON_DOCUMENTS},
+        {sfCommonAdminTools, CSIDL_COMMON_ADMINTOOLS}, {sfAdminTools, CSIDL_ADMINTOOLS},
+        {sfConnections, CSIDL_CONNECTIONS}, {sfCommonMusic, CSIDL_COMMON_MUSIC},
+        {sfCommonPictures, CSIDL_COMMON_PICTURES}, {sfCommonVideo, CSIDL_COMMON_VIDEO}, {sfResources, CSIDL_RESOURCES},
+        {sfResourcesLocalized, CSIDL_RESOURCES_LOCALIZED}, {sfCommonOEMLinks, CSIDL_COMMON_OEM_LINKS},
+        {sfCDBurnArea, CSIDL_CDBURN_AREA}, {sfComputersNearMe, CSIDL_COMPUTERSNEARME},
+    };
+    ASSERT_EQ(std::size(folders), static_cast<size_t>(SpecialFolderCount));
+    for (int i = 0; i < SpecialFolderCount; ++i) {
+        EXPECT_EQ(folders[i].first, i);
+        EXPECT_EQ(SpecialFolderId(folders[i].first), folders[i].second) << "member " << i;
+    }
 }
 
-TEST(SpecialFolders, BrowseFlagsOfTheWizardsOptions) {
-    TBrowseOptions options =
-        BrowseOptionBit(boReturnOnlyFSDirs) | BrowseOptionBit(boDontGoBelowDomain) | BrowseOptionBit(boNewDialogStyle);
-    EXPECT_EQ(BrowseFlags(options), 0x43u);
-    EXPECT_EQ(BrowseFlags(0xFF), 0x1 | 0x2 | 0x8 | 0x40 | 0x80 | 0x1000 | 0x2000 | 0x4000u);
+TEST(SpecialFolders, BrowseFlagsOfEveryOption) {
+    const std::pair<TBrowseOption, UINT> options[] = {
+        {boReturnOnlyFSDirs, BIF_RETURNONLYFSDIRS}, {boDontGoBelowDomain, BIF_DONTGOBELOWDOMAIN},
+        {boReturnFSAncestors, BIF_RETURNFSANCESTORS}, {boNewDialogStyle, BIF_NEWDIALOGSTYLE},
+        {boBrowseIncludeUrls, BIF_BROWSEINCLUDEURLS}, {boBrowseForComputer, BIF_BROWSEFORCOMPUTER},
+        {boBrowseForPrinter, BIF_BROWSEFORPRINTER}, {boBrowseIncludeFiles, BIF_BROWSEINCLUDEFILES},
+    };
+    UINT all = 0;
+    for (auto [option, flag] : options) {
+        EXPECT_EQ(BrowseFlags(BrowseOptionBit(option)), flag) << static_cast<int>(option);
+        all |= flag;
+    }
+    EXPECT_EQ(BrowseFlags(0xFF), all);
+    EXPECT_EQ(BrowseFlags(0), 0u);
 }
 
 TEST_F(ComScope, WindowsAndProgramFilesFolders) {

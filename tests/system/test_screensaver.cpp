@@ -64,7 +64,8 @@ TEST_F(ScreenSaver, NamedAccountWritesBelowHkeyUsersUnderItsSid) {
     std::string sid = GetAccountSidString("", account);
     ASSERT_EQ(sid.rfind("S-1-", 0), 0u) << sid;
     TRegKey hive;
-    if (!hive.Open(HKEY_USERS, sid + "\\" + Desktop, KEY_QUERY_VALUE)) GTEST_SKIP() << "no hive loaded for " << sid;
+    // The account is logged on, so its hive is loaded below HKEY_USERS.
+    ASSERT_TRUE(hive.Open(HKEY_USERS, sid + "\\" + Desktop, KEY_QUERY_VALUE)) << "no hive loaded for " << sid;
     hive.Close();
     TSavedValue saved(HKEY_USERS, sid + "\\" + Desktop, "SCRNSAVE.EXE");
     ASSERT_TRUE(SetScreenSaver(Scr, account, VER_PLATFORM_WIN32_NT));

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The Wine environment of one cross build: a private prefix and a display.
+#
+#   wine-env.sh setup BUILD_DIR      fresh prefix (wineboot); an Xvfb on the first free display
+#                                    when DISPLAY is not set; both recorded in BUILD_DIR/wine-env/
+#   wine-env.sh cleanup BUILD_DIR    stops the prefix's wineserver and the Xvfb setup started
+#   wine-env.sh run BUILD_DIR EXE .. runs a Windows program under Wine in that environment
+#   wine-env.sh exec BUILD_DIR CMD . runs any command (a script calling wine) in it
+#
+# The tests of the cross build reach it through a CTest fixture (setup and cleanup) and the
+# emulator (run), so that ctest in the build folder works by itself.
+set -euo pipefail
+verb=${1:-} build=${2:-}
+[ -n "$verb" ] && [ -n "$build" ] || { echo "usage: wine-env.sh setup|cleanup|run|exec BUILD_DIR ..." >&2; exit 2; }
+shift 2
+build=$(cd "$build" && pwd)
+state=$build/wine-env
+
+export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# A pid file is only trusted while that process is still an Xvfb (pids are reused).
+our_xvfb() {
+  local pid
+  pid=$(cat "$state/xvfb.pid" 2>/dev/null) || return 1
+  [ -n "$pid" ] && tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null | grep -q '^[^ ]*Xvfb ' && echo "$pid"
+}
+
+start_xvfb() {
+  rm -f "$state/display.fd"
+  # -displayfd: the server takes the first display number whose socket and lock file are free,
+  # atomically, and writes it once it accepts connections. Its output must not hold ctest's pipes.
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+      </dev/null >/dev/null 2>"$state/xvfb.log" 3>"$state/display.fd" &
+  echo $! > "$state/xvfb.pid"
+  local i
+  for i in $(seq 100); do
+    if [ -s "$state/display.fd" ]; then
+      echo ":$(tr -dc 0-9 < "$state/display.fd")" > "$state/display"
+      return 0
+    fi
+    kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "wine-env: Xvfb did not start:" >&2
+  cat "$state/xvfb.log" >&2 || true
+  return 1
+}
+
+load_display() {
+  if [ -s "$state/display" ]; then
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+  fi
+}
+
+cleanup() {
+  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+  local pid
+  if pid=$(our_xvfb); then
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  rm -rf "$state"
+}
+
+case "$verb" in
+  setup)
+    cleanup  # whatever an interrupted run left
+    mkdir -p "$state"
+    if [ -n "${DISPLAY:-}" ]; then
+      echo "$DISPLAY" > "$state/display"
+    else
+      start_xvfb
+    fi
+    load_display
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
+    echo "Wine prefix $WINEPREFIX, display $DISPLAY"
+    ;;
+  cleanup) cleanup ;;
+  run)
+    load_display
+    exec wine "$@"
+    ;;
+  exec)
+    load_display
+    exec "$@"
+    ;;
+  *) echo "usage: wine-env.sh setup|cleanup|run|exec BUILD_DIR ..." >&2; exit 2 ;;
+esac
