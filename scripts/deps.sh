@@ -32,6 +32,7 @@ needs=(
   "wine                  wine"
   "wine32:i386           /usr/lib/wine/wine"
   "libwine:i386          /usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe"
+  "nsis                  makensis"
 )
 
 present() {  # command name or path glob

@@ -37,8 +37,14 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     Screen->AddForm(this);
 }
 
+void TCustomForm::DoDestroy() {
+    if (!FCreated) return;
+    FCreated = false;
+    OnDestroy(this);
+}
+
 TCustomForm::~TCustomForm() {
-    if (FCreated) OnDestroy(this);
+    DoDestroy();
     // Owned components may still talk to the form while they go.
     DestroyComponents();
     Screen->RemoveForm(this);

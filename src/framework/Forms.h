@@ -71,6 +71,11 @@ protected:
     DWORD WindowStyle() const;
     DWORD WindowExStyle() const;
 
+protected:
+    // Runs OnDestroy once. A derived form whose handler uses its own members calls it first in
+    // its destructor: by the time the base destructor runs, those members are gone.
+    void DoDestroy();
+
 private:
     TButton* FindButton(bool (TButton::*role)() const) const;
     TFormBorderStyle FBorderStyle = bsSizeable;

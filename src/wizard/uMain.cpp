@@ -99,7 +99,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
     LoadFormResource();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() { DoDestroy(); }
 
 template <class T> T* TfrmMain::Find(const char* name) {
     T* c = dynamic_cast<T*>(FindComponent(name));

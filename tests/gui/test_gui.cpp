@@ -1028,6 +1028,24 @@ std::string SmallIconFile() {
     return f + img;
 }
 
+// A form whose destroy handler reads its own members: it must run while they still exist.
+class TMemberForm : public TGalleryForm {
+public:
+    explicit TMemberForm(TComponent* owner) : TGalleryForm(owner) {
+        OnDestroy = [this](TObject*) { Seen.push_back(static_cast<int>(Members.size())); };
+    }
+    ~TMemberForm() override { DoDestroy(); }
+    std::vector<int> Members{1, 2, 3};
+    static std::vector<int> Seen;
+};
+std::vector<int> TMemberForm::Seen;
+
+TEST(Framework, DestroyHandlerRunsOnceWhileTheDerivedFormStillExists) {
+    TMemberForm::Seen.clear();
+    delete new TMemberForm(Application);
+    EXPECT_EQ(TMemberForm::Seen, std::vector<int>{3});
+}
+
 TEST(Framework, BitmapsLoadExactlyWhatTheBitmapFileCheckAccepts) {
     auto stream = [](const std::vector<uint8_t>& b, TMemoryStream& m) {
         m.WriteBuffer(b.data(), b.size());
