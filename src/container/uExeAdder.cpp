@@ -40,17 +40,18 @@ bool LocateBlock(TStream& stream, int32_t& key, int64_t& recordsEnd) {
         trailing = fileSize - recorded;
         if (!SignatureAt(stream, fileSize - trailing - 4)) return false;
     }
-    stream.SetPosition(fileSize - 12 - trailing);
-    int64_t bodyLength = ReadInt64(stream);
-    int64_t keyPosition = fileSize - 12 - trailing - bodyLength;
+    const int64_t lengthField = fileSize - 12 - trailing;
+    stream.SetPosition(lengthField);
+    const int64_t bodyLength = ReadInt64(stream);
     // The body runs from the key to the length field and must hold the key and the count;
-    // the block also needs its file size and flag in front of it.
-    if (bodyLength < 8 || keyPosition < 5)
+    // the block also needs its file size and flag in front of it. The stored length may be
+    // anything, so it is bounded before it is subtracted.
+    if (bodyLength < 8 || bodyLength > lengthField - 5)
         throw EDataBlockError("Damaged data block: body length " + std::to_string(bodyLength) +
                               " does not fit a file of " + std::to_string(fileSize) + " bytes");
-    stream.SetPosition(keyPosition);
+    stream.SetPosition(lengthField - bodyLength);
     key = ReadInt32(stream);
-    recordsEnd = fileSize - 12 - trailing;
+    recordsEnd = lengthField;
     return true;
 }
 

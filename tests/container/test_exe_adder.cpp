@@ -239,6 +239,15 @@ TEST(ExeAdder, DamagedBlocksRaiseClearErrorsAndReturnNothing) {
     b = d.Block;
     Put32(b, bodyLength, 3);
     EXPECT_NE(d.Error(b).find("body length"), std::string::npos);
+    // Lengths at the ends of the 64-bit range must be refused, not wrapped into the file.
+    const uint64_t lengths[] = {0x8000000000000000u, 0x8000000000000023u, 0xFFFFFFFFFFFFFFFFu,
+                                0x7FFFFFFFFFFFFFFFu, d.Block.size() - 12 - 4, d.Block.size() * 2};
+    for (uint64_t length : lengths) {
+        b = d.Block;
+        Put32(b, bodyLength, uint32_t(length));
+        Put32(b, bodyLength + 4, uint32_t(length >> 32));
+        EXPECT_NE(d.Error(b).find("body length"), std::string::npos) << std::hex << length;
+    }
     b = d.Block;
     Put32(b, count, 1);  // the second record is left over
     EXPECT_NE(d.Error(b).find("do not fill"), std::string::npos);
