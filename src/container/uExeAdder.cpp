@@ -83,7 +83,16 @@ bool FindDataBlock(const std::string& /*fileName*/, TStream& stream, int32_t& ke
     return LocateBlock(stream, key, recordsEnd);
 }
 
-TDataBlockReader::TDataBlockReader(const std::string& fileName) : FStream(fileName) {
+TDataBlockReader::TDataBlockReader(const std::string& fileName)
+    : FFile(std::make_unique<TFileReadStream>(fileName)), FStream(*FFile), FName(fileName) {
+    Open();
+}
+
+TDataBlockReader::TDataBlockReader(TStream& stream, const std::string& name) : FStream(stream), FName(name) {
+    Open();
+}
+
+void TDataBlockReader::Open() {
     FFound = LocateBlock(FStream, FKey, FRecordsEnd);
     if (!FFound) return;
     FCount = ReadInt32(FStream);
@@ -92,7 +101,7 @@ TDataBlockReader::TDataBlockReader(const std::string& fileName) : FStream(fileNa
 }
 
 void TDataBlockReader::Damaged(const std::string& what) const {
-    throw EDataBlockError("Damaged data block in \"" + FStream.FileName() + "\": " + what);
+    throw EDataBlockError("Damaged data block in \"" + FName + "\": " + what);
 }
 
 bool TDataBlockReader::Next(TItemRecord& record) {
@@ -137,7 +146,13 @@ void TDataBlockReader::SkipValue(const TItemRecord& record) {
 
 bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item) {
     ClearItem(item);
-    TDataBlockReader reader(fileName);
+    TFileReadStream file(fileName);
+    return ReadItem(file, fileName, itemName, item);
+}
+
+bool ReadItem(TStream& stream, const std::string& name, const std::string& itemName, TItemType& item) {
+    ClearItem(item);
+    TDataBlockReader reader(stream, name);
     TItemRecord record;
     while (reader.Next(record)) {
         if (record.Name == itemName) {
@@ -153,7 +168,13 @@ bool ReadItem(const std::string& fileName, const std::string& itemName, TItemTyp
 
 void ReadItems(const std::string& fileName, TItemTypes& items) {
     FreeItems(items);
-    TDataBlockReader reader(fileName);
+    TFileReadStream file(fileName);
+    ReadItems(file, fileName, items);
+}
+
+void ReadItems(TStream& stream, const std::string& name, TItemTypes& items) {
+    FreeItems(items);
+    TDataBlockReader reader(stream, name);
     TItemTypes result;
     result.reserve(static_cast<size_t>(reader.Count()));
     TItemRecord record;
@@ -162,7 +183,7 @@ void ReadItems(const std::string& fileName, TItemTypes& items) {
         reader.ReadValue(record, result.back());
     }
     if (reader.Found() && !reader.AtEndOfRecords())
-        throw EDataBlockError("Damaged data block in \"" + fileName + "\": the records do not fill the block");
+        throw EDataBlockError("Damaged data block in \"" + name + "\": the records do not fill the block");
     items = std::move(result);
 }
 

@@ -280,3 +280,33 @@ TEST(ExeAdder, BlockBehindTheImageWithBogusRecordedSizeIsNoBlock) {
         EXPECT_TRUE(All(f.Path).empty()) << recorded;
     }
 }
+
+TEST(ExeAdder, StreamEntriesReadWhatTheFileEntriesRead) {
+    TDamaged d;
+    TMemoryStream s;
+    s.WriteBuffer(d.Block.data(), d.Block.size());
+    TItemTypes fromFile = All(d.Path), fromStream;
+    ReadItems(s, "in memory", fromStream);
+    ASSERT_EQ(fromStream.size(), fromFile.size());
+    for (size_t i = 0; i < fromFile.size(); ++i) {
+        EXPECT_EQ(fromStream[i].Name, fromFile[i].Name);
+        EXPECT_EQ(Text(fromStream[i]), Text(fromFile[i]));
+        EXPECT_EQ(fromStream[i].Compressed, fromFile[i].Compressed);
+    }
+    TItemType item;
+    EXPECT_TRUE(ReadItem(s, "in memory", "raw", item));
+    EXPECT_EQ(Text(item), "12345678");
+    EXPECT_FALSE(ReadItem(s, "in memory", "none", item));
+    // Damage is reported under the name the caller gave.
+    Bytes b = d.Block;
+    Put32(b, d.Start + 9, 0x7FFFFFFF);
+    TMemoryStream damaged;
+    damaged.WriteBuffer(b.data(), b.size());
+    try {
+        ReadItems(damaged, "in memory", fromStream);
+        ADD_FAILURE() << "no error";
+    } catch (const EDataBlockError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"in memory\""), std::string::npos) << e.what();
+        EXPECT_TRUE(fromStream.empty());
+    }
+}
