@@ -40,17 +40,18 @@ bool LocateBlock(TStream& stream, int32_t& key, int64_t& recordsEnd) {
         trailing = fileSize - recorded;
         if (!SignatureAt(stream, fileSize - trailing - 4)) return false;
     }
-    stream.SetPosition(fileSize - 12 - trailing);
-    int64_t bodyLength = ReadInt64(stream);
-    int64_t keyPosition = fileSize - 12 - trailing - bodyLength;
+    const int64_t lengthField = fileSize - 12 - trailing;
+    stream.SetPosition(lengthField);
+    const int64_t bodyLength = ReadInt64(stream);
     // The body runs from the key to the length field and must hold the key and the count;
-    // the block also needs its file size and flag in front of it.
-    if (bodyLength < 8 || keyPosition < 5)
+    // the block also needs its file size and flag in front of it. The stored length may be
+    // anything, so it is bounded before it is subtracted.
+    if (bodyLength < 8 || bodyLength > lengthField - 5)
         throw EDataBlockError("Damaged data block: body length " + std::to_string(bodyLength) +
                               " does not fit a file of " + std::to_string(fileSize) + " bytes");
-    stream.SetPosition(keyPosition);
+    stream.SetPosition(lengthField - bodyLength);
     key = ReadInt32(stream);
-    recordsEnd = fileSize - 12 - trailing;
+    recordsEnd = lengthField;
     return true;
 }
 
@@ -82,7 +83,16 @@ bool FindDataBlock(const std::string& /*fileName*/, TStream& stream, int32_t& ke
     return LocateBlock(stream, key, recordsEnd);
 }
 
-TDataBlockReader::TDataBlockReader(const std::string& fileName) : FStream(fileName) {
+TDataBlockReader::TDataBlockReader(const std::string& fileName)
+    : FFile(std::make_unique<TFileReadStream>(fileName)), FStream(*FFile), FName(fileName) {
+    Open();
+}
+
+TDataBlockReader::TDataBlockReader(TStream& stream, const std::string& name) : FStream(stream), FName(name) {
+    Open();
+}
+
+void TDataBlockReader::Open() {
     FFound = LocateBlock(FStream, FKey, FRecordsEnd);
     if (!FFound) return;
     FCount = ReadInt32(FStream);
@@ -91,7 +101,7 @@ TDataBlockReader::TDataBlockReader(const std::string& fileName) : FStream(fileNa
 }
 
 void TDataBlockReader::Damaged(const std::string& what) const {
-    throw EDataBlockError("Damaged data block in \"" + FStream.FileName() + "\": " + what);
+    throw EDataBlockError("Damaged data block in \"" + FName + "\": " + what);
 }
 
 bool TDataBlockReader::Next(TItemRecord& record) {
@@ -136,7 +146,13 @@ void TDataBlockReader::SkipValue(const TItemRecord& record) {
 
 bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item) {
     ClearItem(item);
-    TDataBlockReader reader(fileName);
+    TFileReadStream file(fileName);
+    return ReadItem(file, fileName, itemName, item);
+}
+
+bool ReadItem(TStream& stream, const std::string& name, const std::string& itemName, TItemType& item) {
+    ClearItem(item);
+    TDataBlockReader reader(stream, name);
     TItemRecord record;
     while (reader.Next(record)) {
         if (record.Name == itemName) {
@@ -152,7 +168,13 @@ bool ReadItem(const std::string& fileName, const std::string& itemName, TItemTyp
 
 void ReadItems(const std::string& fileName, TItemTypes& items) {
     FreeItems(items);
-    TDataBlockReader reader(fileName);
+    TFileReadStream file(fileName);
+    ReadItems(file, fileName, items);
+}
+
+void ReadItems(TStream& stream, const std::string& name, TItemTypes& items) {
+    FreeItems(items);
+    TDataBlockReader reader(stream, name);
     TItemTypes result;
     result.reserve(static_cast<size_t>(reader.Count()));
     TItemRecord record;
@@ -161,7 +183,7 @@ void ReadItems(const std::string& fileName, TItemTypes& items) {
         reader.ReadValue(record, result.back());
     }
     if (reader.Found() && !reader.AtEndOfRecords())
-        throw EDataBlockError("Damaged data block in \"" + fileName + "\": the records do not fill the block");
+        throw EDataBlockError("Damaged data block in \"" + name + "\": the records do not fill the block");
     items = std::move(result);
 }
 

@@ -4,6 +4,7 @@
 #include "base/Classes.h"
 #include "base/SysUtils.h"
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ bool FindDataBlock(const std::string& fileName, TStream& stream, int32_t& key);
 bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item);
 // All items in stored order; empty when there is no block. On any error `items` is left empty.
 void ReadItems(const std::string& fileName, TItemTypes& items);
+// The same, from a stream whose whole content is the file; `name` stands for it in messages.
+// The file-name forms open the file and read it through these.
+bool ReadItem(TStream& stream, const std::string& name, const std::string& itemName, TItemType& item);
+void ReadItems(TStream& stream, const std::string& name, TItemTypes& items);
 void FreeItem(TItemType& item);
 void FreeItems(TItemTypes& items);
 
@@ -50,7 +55,11 @@ struct TItemRecord {
 // Walks the records of a file's block, checking every length against the block.
 class TDataBlockReader {
 public:
+    // Opens the file and reads from it.
     explicit TDataBlockReader(const std::string& fileName);
+    // Reads a stream whose whole content is the file, named `name` in messages; the stream
+    // must outlive the reader.
+    TDataBlockReader(TStream& stream, const std::string& name);
     bool Found() const { return FFound; }
     int32_t Key() const { return FKey; }
     int32_t Count() const { return FCount; }
@@ -64,8 +73,11 @@ public:
     TStream& Stream() { return FStream; }
 
 private:
+    void Open();
     [[noreturn]] void Damaged(const std::string& what) const;
-    TFileReadStream FStream;
+    std::unique_ptr<TFileReadStream> FFile;  // set when the reader opened the file itself
+    TStream& FStream;
+    std::string FName;
     bool FFound = false;
     int32_t FKey = 0;
     int32_t FCount = 0;

@@ -241,10 +241,10 @@ uint32_t TResourceItem::WriteTree(TStream& stream) {
 class TResourceReader {
 public:
     TResourceReader(TResourceDataOperator* op, const uint8_t* base, uint32_t size)
-        : Op(op), B(base), Size(size) {}
+        : Op(op), B(base), Size(size), Directories(size), DataEntries(size) {}
 
     void ReadDirectory(TResourceItem* node, uint32_t offset) {
-        if (offset > Size || Size - offset < DirectoryHeaderSize || !Directories.insert(offset).second) {
+        if (offset > Size || Size - offset < DirectoryHeaderSize || !FirstVisit(Directories, offset)) {
             ++Op->DamagedEntries;
             return;
         }
@@ -263,6 +263,13 @@ public:
     }
 
 private:
+    // Marks an offset inside the section as read; false when it already was.
+    static bool FirstVisit(std::vector<bool>& seen, uint32_t offset) {
+        if (seen[offset]) return false;
+        seen[offset] = true;
+        return true;
+    }
+
     bool ReadName(uint32_t offset, std::u16string& out) {
         if (offset > Size || Size - offset < 2) return false;
         uint32_t length = GetLE16(B + offset);
@@ -274,11 +281,12 @@ private:
 
     void ReadEntry(TResourceItem* parent, uint32_t at) {
         uint32_t nameField = GetLE32(B + at), offsetField = GetLE32(B + at + 4);
-        auto child = std::make_unique<TResourceItem>(Op, parent);
-        bool isLeaf = child->Level == TResourceItem::LanguageLevel;
+        const bool isLeaf = parent->Level + 1 == TResourceItem::LanguageLevel;
         // Directories at levels 1 and 2, data entries at level 3: any other shape is damage.
+        // Checked before the item is made: damaged trees can have many thousand entries.
         if (HighBitSet(offsetField) == isLeaf) { ++Op->DamagedEntries; return; }
         if (!isLeaf) {
+            auto child = std::make_unique<TResourceItem>(Op, parent);
             if (HighBitSet(nameField)) {
                 if (!ReadName(ClearHighBit(nameField), child->WideName)) { ++Op->DamagedEntries; return; }
                 child->Named = true;
@@ -304,10 +312,11 @@ private:
             return;
         }
         if (HighBitSet(nameField) || offsetField > Size || Size - offsetField < DataEntrySize ||
-            !DataEntries.insert(offsetField).second) {
+            !FirstVisit(DataEntries, offsetField)) {
             ++Op->DamagedEntries;
             return;
         }
+        auto child = std::make_unique<TResourceItem>(Op, parent);
         child->Name = parent->Name;
         child->WideName = parent->WideName;
         child->Named = parent->Named;
@@ -333,7 +342,7 @@ private:
     TResourceDataOperator* Op;
     const uint8_t* B;
     uint32_t Size;
-    std::set<uint32_t> Directories, DataEntries;
+    std::vector<bool> Directories, DataEntries;  // one flag per offset: no tree node per entry
     uint64_t DataBytes = 0;
 };
 

@@ -239,6 +239,15 @@ TEST(ExeAdder, DamagedBlocksRaiseClearErrorsAndReturnNothing) {
     b = d.Block;
     Put32(b, bodyLength, 3);
     EXPECT_NE(d.Error(b).find("body length"), std::string::npos);
+    // Lengths at the ends of the 64-bit range must be refused, not wrapped into the file.
+    const uint64_t lengths[] = {0x8000000000000000u, 0x8000000000000023u, 0xFFFFFFFFFFFFFFFFu,
+                                0x7FFFFFFFFFFFFFFFu, d.Block.size() - 12 - 4, d.Block.size() * 2};
+    for (uint64_t length : lengths) {
+        b = d.Block;
+        Put32(b, bodyLength, uint32_t(length));
+        Put32(b, bodyLength + 4, uint32_t(length >> 32));
+        EXPECT_NE(d.Error(b).find("body length"), std::string::npos) << std::hex << length;
+    }
     b = d.Block;
     Put32(b, count, 1);  // the second record is left over
     EXPECT_NE(d.Error(b).find("do not fill"), std::string::npos);
@@ -269,5 +278,35 @@ TEST(ExeAdder, BlockBehindTheImageWithBogusRecordedSizeIsNoBlock) {
         Put32(c, f.Original.size(), recorded);
         WriteFile(f.Path, c);
         EXPECT_TRUE(All(f.Path).empty()) << recorded;
+    }
+}
+
+TEST(ExeAdder, StreamEntriesReadWhatTheFileEntriesRead) {
+    TDamaged d;
+    TMemoryStream s;
+    s.WriteBuffer(d.Block.data(), d.Block.size());
+    TItemTypes fromFile = All(d.Path), fromStream;
+    ReadItems(s, "in memory", fromStream);
+    ASSERT_EQ(fromStream.size(), fromFile.size());
+    for (size_t i = 0; i < fromFile.size(); ++i) {
+        EXPECT_EQ(fromStream[i].Name, fromFile[i].Name);
+        EXPECT_EQ(Text(fromStream[i]), Text(fromFile[i]));
+        EXPECT_EQ(fromStream[i].Compressed, fromFile[i].Compressed);
+    }
+    TItemType item;
+    EXPECT_TRUE(ReadItem(s, "in memory", "raw", item));
+    EXPECT_EQ(Text(item), "12345678");
+    EXPECT_FALSE(ReadItem(s, "in memory", "none", item));
+    // Damage is reported under the name the caller gave.
+    Bytes b = d.Block;
+    Put32(b, d.Start + 9, 0x7FFFFFFF);
+    TMemoryStream damaged;
+    damaged.WriteBuffer(b.data(), b.size());
+    try {
+        ReadItems(damaged, "in memory", fromStream);
+        ADD_FAILURE() << "no error";
+    } catch (const EDataBlockError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"in memory\""), std::string::npos) << e.what();
+        EXPECT_TRUE(fromStream.empty());
     }
 }

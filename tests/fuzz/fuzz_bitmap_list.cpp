@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.SetPosition(0);
     TBitmapListData back;
     back.ReadBitmaps(out);
+    // An empty area has no memory at all, and memcmp must not be given null pointers.
     if (back.AreaSize() != list.AreaSize() ||
-        std::memcmp(back.Area().Memory(), list.Area().Memory(), static_cast<size_t>(list.AreaSize())) != 0)
+        (list.AreaSize() > 0 &&
+         std::memcmp(back.Area().Memory(), list.Area().Memory(), static_cast<size_t>(list.AreaSize())) != 0))
         std::abort();
     for (THash* table : {&list.Images(), &list.Masks()}) {
         while (table->GetCount() > 0) {

@@ -42,6 +42,7 @@ void TSha256::Block(const uint8_t* p) {
 }
 
 void TSha256::Update(const void* data, size_t size) {
+    if (size == 0) return;  // an empty value may have no buffer at all
     auto* p = static_cast<const uint8_t*>(data);
     FLength += size;
     if (FFill) {

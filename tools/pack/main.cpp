@@ -41,7 +41,7 @@ void PrintHelp(FILE* out) {
 void PrintError(const std::string& message) { std::fprintf(stderr, "kestrin-pack: %s\n", message.c_str()); }
 
 void WriteStdout(const void* data, size_t size) {
-    std::fwrite(data, 1, size, stdout);
+    if (size) std::fwrite(data, 1, size, stdout);  // an empty value may have no buffer at all
     std::fflush(stdout);
 }
 
