@@ -6,13 +6,18 @@
 #include "startup/uStartup.h"
 #include "system/uPathUtils.h"
 #include "win32/uSystemLibrary.h"
+#include "win32/uModule.h"
+#include "wizard/uInstallerData.h"
 #include "wizard/uMain.h"
 #include <windows.h>
 
 namespace {
 
 int RunWizard() {
-    TfrmMain* form = Application->CreateForm<TfrmMain>();
+    // The block is read and its payload digested on a second core while the window is built.
+    TInstallerData data(ModuleFileName());
+    auto* form = new TfrmMain(Application, data);
+    Application->SetMainForm(form);
     Application->Run();
     int code = form->ExitCode();
     delete form;

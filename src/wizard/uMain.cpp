@@ -1,4 +1,5 @@
 #include "wizard/uMain.h"
+#include "wizard/uInstallerData.h"
 #include "base/Endian.h"
 #include "container/md5.h"
 #include "container/uExeAdder.h"
@@ -85,7 +86,7 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
-TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
+TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data) : TForm(owner), FData(data) {
     RegisterMethod("FormCreate", [this](TObject* s) { FormCreate(s); });
     RegisterMethod("FormDestroy", [this](TObject* s) { FormDestroy(s); });
     RegisterMethod("ImageClick", [this](TObject* s) { ImageClick(s); });
@@ -259,12 +260,8 @@ std::string TextOf(const TItemType& item) {
 }  // namespace
 
 void TfrmMain::ReadSettings() {
-    TItemTypes items;
-    try {
-        ReadItems(ModuleFileName(), items);
-    } catch (const std::exception&) {
-        items.clear();  // a damaged block counts as none: the digest check then fails
-    }
+    FData.Wait();
+    TItemTypes& items = FData.Items;
     for (TItemType& item : items) {
         const std::string& n = item.Name;
         if (n == "GUID") FGuid = TextOf(item);
@@ -297,17 +294,12 @@ void TfrmMain::ReadSettings() {
         else if (n == "InstallerReadme") {
             FReadmeStream.Seek(0, TSeekOrigin::soEnd);
             if (item.Size() > 0) FReadmeStream.WriteBuffer(item.Data.Data(), item.Data.Size());
-        } else if (n == "SCR") {
-            // The payload is held once: the first value becomes the stream itself.
-            if (FScrStream.Size() == 0) {
-                FScrStream.AdoptBuffer(std::move(item.Data));
-            } else if (item.Size() > 0) {
-                FScrStream.Seek(0, TSeekOrigin::soEnd);
-                FScrStream.WriteBuffer(item.Data.Data(), item.Data.Size());
-            }
         }
     }
     FreeItems(items);
+    // The payload is held once: the buffer the worker filled becomes the stream itself.
+    FScrStream.AdoptBuffer(std::move(FData.Payload));
+    FPayloadIntact = FData.Check.Ok();
     FScrStream.SetPosition(0);
     FReadmeStream.SetPosition(0);
 }
@@ -355,14 +347,8 @@ bool TfrmMain::CheckIntegrity() {
         ShowFailure(SInvalidData);
         return false;
     }
-    const uint64_t size = static_cast<uint64_t>(FScrStream.Size());
-    if (FDigestLength > size) FDigestLength = static_cast<uint32_t>(size);
-    TMD5Context context;
-    VariantDigestInit(context);
-    DigestUpdate(context, FScrStream.Memory(), FDigestLength);
-    TMD5Digest digest;
-    DigestFinal(context, digest);
-    if (VariantDigestToText(digest) != FDigest) {
+    // The digest of the first "mxl" bytes was made while the worker read them.
+    if (!FPayloadIntact) {
         ShowFailure(SInvalidData);
         return false;
     }

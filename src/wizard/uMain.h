@@ -8,6 +8,7 @@
 #include <vector>
 
 class TBitmapList;
+class TInstallerData;
 class TButton;
 class TCheckBox;
 class TDeactiveMemo;
@@ -49,7 +50,8 @@ bool IsPlainFileName(const std::string& name);
 class TfrmMain : public TForm {
 public:
     KESTRIN_CLASS(TfrmMain)
-    explicit TfrmMain(TComponent* owner);
+    // The data block is read by `data` meanwhile; the form takes what it holds when it is created.
+    TfrmMain(TComponent* owner, TInstallerData& data);
     ~TfrmMain() override;
 
     int ExitCode() const { return FExitCode; }
@@ -116,6 +118,8 @@ private:
     TBitmapList* bmplstImages;
     TFileEmbedder* embedderUninstaller;
 
+    TInstallerData& FData;
+    bool FPayloadIntact = false;
     // Settings, read once when the form is created.
     std::string FGuid, FDigest, FFlashVersion, FScrName, FTitle, FMessageJa, FMessageEn, FInstallerPath, FEula;
     uint32_t FDigestLength = 0;

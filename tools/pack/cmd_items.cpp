@@ -1,4 +1,5 @@
 // Verbs that read or append container blocks: list, get, verify, add.
+#include "container/uPayload.h"
 #include "Commands.h"
 #include "Json.h"
 #include "Sha256.h"
@@ -117,30 +118,6 @@ int CmdGet(const TVerbArgs& args) {
     return ExitOk;
 }
 
-namespace {
-
-// Feeds the first `Limit` bytes it is given to the variant digest and counts the rest.
-class TDigestSink : public TByteSink {
-public:
-    explicit TDigestSink(uint64_t limit) : Limit(limit) { VariantDigestInit(Context); }
-    void Put(const uint8_t* data, size_t size) override {
-        uint64_t take = std::min<uint64_t>(size, Limit - std::min(Limit, Digested));
-        if (take) DigestUpdateLarge(Context, data, static_cast<size_t>(take));
-        Digested += take;
-    }
-    TMD5Context Context;
-    uint64_t Limit;
-    uint64_t Digested = 0;
-};
-
-struct TRecordRef {
-    bool Compressed;
-    uint32_t StoredLength;
-    int64_t ValuePosition;
-};
-
-}  // namespace
-
 // The integrity check as the installer makes it: every "SCR" value in stored order makes up the
 // data, a later "mxl" or "mxf" wins, and an "mxl" shorter than four bytes counts as absent.
 // Values are streamed from the file, so neither copy of a large payload is held in memory.
@@ -154,43 +131,11 @@ int CmdVerify(const TVerbArgs& args) {
     try {
         TDataBlockReader reader(file);
         found = reader.Found();
-        std::vector<TRecordRef> scr;
-        uint32_t mxl = 0;
-        TItemRecord record;
-        while (reader.Next(record)) {
-            if (record.Name == "SCR") {
-                scr.push_back({record.Compressed, record.StoredLength, record.ValuePosition});
-            } else if (record.Name == "mxf" || record.Name == "mxl") {
-                TItemType item;
-                reader.ReadValue(record, item);
-                if (record.Name == "mxf")
-                    expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
-                else if (item.Size() >= 4)
-                    mxl = GetLE32(item.Data.Data());
-            }
-            reader.SkipValue(record);
-        }
-        TDigestSink sink(mxl);
-        TStream& stream = reader.Stream();
-        for (const TRecordRef& r : scr) {
-            if (sink.Digested >= mxl) break;
-            stream.SetPosition(r.ValuePosition);
-            if (r.Compressed && r.StoredLength > 0) {
-                InflateFromStream(stream, r.StoredLength, sink);
-            } else {
-                TBuffer chunk(std::min<uint32_t>(r.StoredLength, 1u << 20));
-                for (uint32_t left = r.StoredLength; left > 0 && sink.Digested < mxl;) {
-                    uint32_t n = std::min<uint32_t>(left, static_cast<uint32_t>(chunk.Size()));
-                    stream.ReadBuffer(chunk.Data(), n);
-                    sink.Put(chunk.Data(), n);
-                    left -= n;
-                }
-            }
-        }
-        TMD5Digest d;
-        DigestFinal(sink.Context, d);
-        digest = VariantDigestToText(d);
-        length = sink.Digested;
+        TItemTypes items;
+        TPayloadCheck check = ReadPayload(reader, items, nullptr);
+        expected = check.Expected;
+        digest = check.Computed;
+        length = check.Length;
     } catch (const std::exception& e) {
         return Damaged(file, e.what(), json);
     }

@@ -1,0 +1,97 @@
+#include "uPayload.h"
+#include "base/Endian.h"
+#include "base/SysUtils.h"
+#include "container/md5.h"
+#include "container/uZLib.h"
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const uint32_t MaxPayloadHint = 512u << 20;
+
+// Feeds the first `Limit` bytes to the variant digest and, when kept, appends all to the payload.
+class TPayloadSink : public TByteSink {
+public:
+    TPayloadSink(uint64_t limit, TBuffer* payload) : FLimit(limit), FPayload(payload) { VariantDigestInit(FContext); }
+    void Put(const uint8_t* data, size_t size) override {
+        uint64_t take = std::min<uint64_t>(size, FLimit - std::min(FLimit, FDigested));
+        if (take) DigestUpdateLarge(FContext, data, static_cast<size_t>(take));
+        FDigested += take;
+        if (!FPayload || size == 0) return;
+        const size_t at = FPayload->Size();
+        // Doubling: a large payload is moved a few times at most, and pages never written to
+        // a capacity not yet used are not memory the process holds.
+        if (at + size > FPayload->Capacity()) FPayload->Reserve(std::max(at + size, FPayload->Capacity() * 2));
+        FPayload->Resize(at + size);
+        std::copy(data, data + size, FPayload->Data() + at);
+    }
+    bool Full() const { return !FPayload && FDigested >= FLimit; }
+    std::string Text() {
+        TMD5Digest d;
+        DigestFinal(FContext, d);
+        return VariantDigestToText(d);
+    }
+    uint64_t Digested() const { return FDigested; }
+
+private:
+    TMD5Context FContext;
+    uint64_t FLimit;
+    uint64_t FDigested = 0;
+    TBuffer* FPayload;
+};
+
+void StreamValue(TStream& stream, const TItemRecord& r, TPayloadSink& sink) {
+    stream.SetPosition(r.ValuePosition);
+    if (r.Compressed && r.StoredLength > 0) {
+        InflateFromStream(stream, r.StoredLength, sink);
+        return;
+    }
+    TBuffer chunk(std::min<uint32_t>(r.StoredLength, 1u << 20));
+    for (uint32_t left = r.StoredLength; left > 0 && !sink.Full();) {
+        uint32_t n = std::min<uint32_t>(left, static_cast<uint32_t>(chunk.Size()));
+        stream.ReadBuffer(chunk.Data(), n);
+        sink.Put(chunk.Data(), n);
+        left -= n;
+    }
+}
+
+}  // namespace
+
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload) {
+    items.clear();
+    TPayloadCheck check;
+    std::vector<TItemRecord> scr;
+    uint32_t mxl = 0;
+    TItemRecord record;
+    while (reader.Next(record)) {
+        if (record.Name == "SCR") {
+            scr.push_back(record);
+        } else {
+            TItemType item;
+            reader.ReadValue(record, item);
+            if (record.Name == "mxf") check.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
+            // A short "mxl" counts as absent: it does not replace an earlier one.
+            if (record.Name == "mxl" && item.Size() >= 4) mxl = GetLE32(item.Data.Data());
+            items.push_back(std::move(item));
+        }
+        reader.SkipValue(record);
+    }
+    // The digested length is the payload's size in every block the authoring tool writes: room
+    // for it at once spares the copies of a growing buffer. It is only a hint; a wrong one costs
+    // memory at most, and one that cannot be had is not taken.
+    if (payload && mxl && mxl <= MaxPayloadHint) {
+        try {
+            payload->Reserve(mxl);
+        } catch (const EOutOfMemory&) {
+        }
+    }
+    TPayloadSink sink(mxl, payload);
+    for (const TItemRecord& r : scr) {
+        if (sink.Full()) break;
+        StreamValue(reader.Stream(), r, sink);
+    }
+    check.Computed = sink.Text();
+    check.Length = sink.Digested();
+    return check;
+}

@@ -1,0 +1,20 @@
+// The installer's payload: every "SCR" value of a block, in stored order, is the screensaver; a
+// later "mxf" (expected digest text) or "mxl" (digested length, four bytes or absent) wins; the
+// variant digest of the first min(mxl, size) bytes must equal "mxf". The values are streamed
+// from the block through inflate into the digest in one pass, so that no compressed copy of a
+// large payload is held.
+#pragma once
+#include "container/uExeAdder.h"
+#include <string>
+
+struct TPayloadCheck {
+    std::string Expected;  // "mxf"
+    std::string Computed;  // the variant digest text
+    uint64_t Length = 0;   // bytes digested
+    bool Ok() const { return Computed == Expected; }
+};
+
+// Reads every item of the block. The "SCR" values are joined into `payload` instead of being
+// items of their own (pass nullptr to only digest them); the digest is computed as they are read.
+// Raises what the container reader raises for a damaged block; `found` says whether there is one.
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload);
