@@ -20,4 +20,7 @@ std::string ApplicationTitle();
 std::string TitleFromExeName(const std::string& exePath);
 
 int MsgBox(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);
+// The same under a caption of the caller's instead of the application title.
+int MsgBox(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons,
+           UINT extraStyle);
 void ErrorBox(const std::string& text);
