@@ -2,6 +2,7 @@
 #include "startup/uSystemLibrary.h"
 #include "startup/uWindowsVersion.h"
 #include <shellapi.h>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -106,8 +107,9 @@ bool GetCurrentUserAccount(std::string& domain, std::string& accountName) {
     SID_NAME_USE use;
     auto* user = reinterpret_cast<TOKEN_USER*>(tokenInfo);
     if (LookupAccountSidA(nullptr, user->User.Sid, name, &nameLength, domainName, &domainLength, &use)) {
-        if (nameLength < sizeof name) accountName.assign(name, nameLength);
-        if (domainLength < sizeof domainName) domain.assign(domainName, domainLength);
+        // Wine 8 counts the terminator in both lengths: a name must end at its first NUL.
+        if (nameLength < sizeof name) accountName.assign(name, strnlen(name, nameLength));
+        if (domainLength < sizeof domainName) domain.assign(domainName, strnlen(domainName, domainLength));
     }
     return !accountName.empty() && !domain.empty();
 }

@@ -47,7 +47,7 @@ TEST(Security, CurrentAccountAndItsSid) {
     char name[256];
     DWORD length = sizeof name;
     ASSERT_TRUE(GetUserNameA(name, &length));
-    EXPECT_STREQ(account.c_str(), name);
+    EXPECT_EQ(account, std::string(name));  // no terminator counted in
     std::string sid = GetAccountSidString("", account);
     EXPECT_EQ(sid, TokenUserSid());
     EXPECT_EQ(sid.rfind("S-1-", 0), 0u);
