@@ -84,3 +84,51 @@ TEST(Security, ElevatedRelaunchCarriesTheAccountNameWhole) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "/AsAdmin\nJohn Q Smith\n");
     EXPECT_FALSE(RunAsAdmin(dir.File("no such program.exe"), "/AsAdmin x"));
 }
+
+TEST(Security, ElevatedStartIsWaitedForAndGivesItsExitCode) {
+    TempDir dir;
+    std::string exe = dir.File("probe.exe");
+    std::filesystem::copy_file(EnvPath("KESTRIN_BIN_DIR") / "tests" / "startup" / "startup_probe.exe", exe);
+    std::string out = dir.File("args.txt");
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", "args");
+    SetEnvironmentVariableA("KESTRIN_PROBE_OUT", out.c_str());
+    DWORD code = 99;
+    ASSERT_TRUE(RunAsAdminAndWait(exe, RelaunchParameters("John Q Smith") + " /S", code));
+    EXPECT_EQ(code, 0u);
+    auto bytes = ReadFile(out);  // written before the call returned
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "/AsAdmin\nJohn Q Smith\n/S\n");
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", "none");
+    ASSERT_TRUE(RunAsAdminAndWait(exe, "", code));
+    EXPECT_EQ(code, 1u);  // the probe's answer to an unknown mode
+    EXPECT_FALSE(RunAsAdminAndWait(dir.File("no such program.exe"), "", code));
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", nullptr);
+}
+
+TEST(Security, PrivateDirectoryLetsNoOtherUserIn) {
+    TempDir dir;
+    const std::string folder = dir.File("private");
+    ASSERT_TRUE(CreatePrivateDirectory(folder));
+    EXPECT_FALSE(CreatePrivateDirectory(folder)) << "an existing folder is not taken over";
+    alignas(8) char buffer[4096];
+    DWORD needed = 0;
+    ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+    ASSERT_GT(dacl->AceCount, 0);
+    const std::string user = TokenUserSid();
+    bool userListed = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        char* text = nullptr;
+        ASSERT_TRUE(ConvertSidToStringSidA(&ace->SidStart, &text));
+        std::string sid = text;
+        LocalFree(text);
+        userListed = userListed || sid == user;
+        for (const char* others : {"S-1-1-0", "S-1-5-11", "S-1-5-32-545"}) EXPECT_NE(sid, others) << "entry " << i;
+    }
+    EXPECT_TRUE(userListed);
+}
