@@ -67,6 +67,10 @@ protected:
         WriteFile(Scr(), RandomBytes(3000, 1));
         WriteFile(Txt(), ToBytes("readme"));
         ASSERT_TRUE(CopyFileA(BuildFile("uninstaller/Uninst.exe").c_str(), Exe().c_str(), FALSE));
+        // The installer gives it the distributor's icon, then appends the block.
+        ASSERT_EQ(RunProgram(BuildFile("tools/pack/kestrin-pack.exe"),
+                             "set-icon \"" + Exe() + "\" \"" + WindowsPath(SourceFile("demo/files/icon.ico")) + "\""),
+                  0u);
         if (withBlock) AddItem("GUID=" + Guid);
         const std::string quoted = "\"" + Exe() + "\"";
         WriteRegString(HKEY_LOCAL_MACHINE, Key, "UninstallString", quoted);
