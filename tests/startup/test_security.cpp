@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "startup/AccessTestSupport.h"
 #include "startup/uAdministrator.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
@@ -109,26 +110,7 @@ TEST(Security, PrivateDirectoryLetsNoOtherUserIn) {
     const std::string folder = dir.File("private");
     ASSERT_TRUE(CreatePrivateDirectory(folder));
     EXPECT_FALSE(CreatePrivateDirectory(folder)) << "an existing folder is not taken over";
-    alignas(8) char buffer[4096];
-    DWORD needed = 0;
-    ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed));
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
-    ASSERT_GT(dacl->AceCount, 0);
-    const std::string user = TokenUserSid();
-    bool userListed = false;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-        char* text = nullptr;
-        ASSERT_TRUE(ConvertSidToStringSidA(&ace->SidStart, &text));
-        std::string sid = text;
-        LocalFree(text);
-        userListed = userListed || sid == user;
-        for (const char* others : {"S-1-1-0", "S-1-5-11", "S-1-5-32-545"}) EXPECT_NE(sid, others) << "entry " << i;
-    }
-    EXPECT_TRUE(userListed);
+    const std::vector<std::string> sids = AllowedSids(folder);
+    EXPECT_NE(std::find(sids.begin(), sids.end(), TokenUserSid()), sids.end());
+    for (const std::string& sid : sids) EXPECT_FALSE(IsOthers(sid)) << sid;
 }

@@ -63,6 +63,14 @@ HWND WaitForBox(const std::string& caption, DWORD ms) {
     return nullptr;
 }
 
+HWND WaitForNextBox(const std::string& caption, HWND previous) {
+    for (int i = 0; i < 600; ++i) {
+        HWND box = WaitForBox(caption, 50);
+        if (box && box != previous) return box;
+    }
+    return nullptr;
+}
+
 std::string BoxText(HWND box) {
     char text[2048] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's static text

@@ -28,6 +28,8 @@ DWORD RunProgram(const std::string& exe, const std::string& arguments, HANDLE to
 
 // The top-level message box with that caption, once it shows; null after the time is out.
 HWND WaitForBox(const std::string& caption, DWORD ms = 30000);
+// The box of that caption that follows another one.
+HWND WaitForNextBox(const std::string& caption, HWND previous);
 std::string BoxText(HWND box);
 // Presses a button of the box as a click would (IDYES, IDNO, IDOK).
 void Press(HWND box, int id);

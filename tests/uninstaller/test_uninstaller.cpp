@@ -2,13 +2,12 @@
 // the installer's values, the screensaver setting, and the uninstaller with its "GUID" block
 // appended by kestrin-pack.
 #include "UninstallerTestSupport.h"
+#include "startup/AccessTestSupport.h"
 #include "system/uPathUtils.h"
 #include "system/uSetScreenSaver.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uSystemLibrary.h"
 #include <gtest/gtest.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 using namespace testing_support;
 using namespace uninstaller_test;
@@ -84,6 +83,18 @@ protected:
         ASSERT_EQ(RunProgram(BuildFile("tools/pack/kestrin-pack.exe"), "add \"" + Exe() + "\" \"" + item + "\""), 0u);
     }
     DWORD Run(const std::string& arguments, HANDLE token = nullptr) { return RunProgram(Exe(), arguments, token); }
+    // Answers the question with Yes as a user would, and reads and closes the box that tells
+    // what happened.
+    std::string AnswerYes() {
+        HWND question = WaitForBox(Caption());
+        if (!question) return "<no question>";
+        Press(question, IDYES);
+        HWND told = WaitForNextBox(Caption(), question);
+        if (!told) return "<nothing told>";
+        std::string text = BoxText(told);
+        Press(told, IDOK);
+        return text;
+    }
 
     // The original goes once the uninstaller's processes have ended.
     bool OriginalGone() {
@@ -112,17 +123,6 @@ protected:
     TSavedValue SavedSetting{HKEY_CURRENT_USER, DesktopKey, "SCRNSAVE.EXE"};
 };
 
-bool IsEveryoneOrUsers(PSID sid) {
-    for (const char* text : {"S-1-1-0", "S-1-5-11", "S-1-5-32-545"}) {
-        PSID other = nullptr;
-        if (!ConvertStringSidToSidA(text, &other)) continue;
-        bool same = EqualSid(sid, other);
-        LocalFree(other);
-        if (same) return true;
-    }
-    return false;
-}
-
 // What Wine's own client of the Uninstall key lists.
 std::string ListedPrograms(const std::string& wineUninstaller) {
     TempDir out;
@@ -147,15 +147,6 @@ std::string ListedPrograms(const std::string& wineUninstaller) {
     return std::string(listed.begin(), listed.end());
 }
 
-// The box that follows another of the same caption.
-HWND WaitForNextBox(const std::string& caption, HWND previous) {
-    for (int i = 0; i < 600; ++i) {
-        HWND box = WaitForBox(caption, 50);
-        if (box && box != previous) return box;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 TEST_F(Uninstaller, SilentRunRemovesEverythingAndItself) {
@@ -172,21 +163,9 @@ TEST_F(Uninstaller, SilentRunRemovesEverythingAndItself) {
     EXPECT_TRUE(SamePath(folder.substr(0, folder.rfind('\\') + 1), TempDirectory())) << folder;
     std::vector<std::string> pending = PendingRemovals();
     EXPECT_NE(std::find(pending.begin(), pending.end(), folder), pending.end()) << "the folder goes too";
-    char buffer[4096];
-    DWORD needed = 0;
-    ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed));
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
-    EXPECT_GT(dacl->AceCount, 0);
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE) {
-            EXPECT_FALSE(IsEveryoneOrUsers(&ace->SidStart)) << "entry " << i << " lets others in";
-        }
-    }
+    const std::vector<std::string> sids = AllowedSids(folder);
+    EXPECT_FALSE(sids.empty());
+    for (const std::string& sid : sids) EXPECT_FALSE(IsOthers(sid)) << sid << " may use the folder";
 }
 
 TEST_F(Uninstaller, SilentSwitchInAnyCaseAndUnquotedEntry) {
@@ -217,15 +196,9 @@ TEST_F(Uninstaller, AnswerNoRemovesNothingAndYesRemovesAll) {
     ExpectNothingRemoved();
     {
         TProcess run(Exe(), "");
-        HWND question = WaitForBox(Caption());
-        ASSERT_TRUE(question);
-        Press(question, IDYES);
         // What happened is told in a box of its own.
-        HWND told = WaitForNextBox(Caption(), question);
-        ASSERT_TRUE(told);
-        EXPECT_EQ(BoxText(told), Japanese() ? Caption() + " \x82\xF0\x8D\xED\x8F\x9C\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B"
-                                            : Caption() + " was removed.");
-        Press(told, IDOK);
+        EXPECT_EQ(AnswerYes(), Japanese() ? Caption() + " \x82\xF0\x8D\xED\x8F\x9C\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B"
+                                          : Caption() + " was removed.");
         EXPECT_EQ(run.Wait(), 0u);
     }
     ExpectAllRemoved();
@@ -263,13 +236,8 @@ TEST_F(Uninstaller, LockedScreensaverStaysWithTheEntryAndASecondRunFinishes) {
     EXPECT_TRUE(FileExists(Exe())) << "kept to finish the job";
     {
         TProcess run(Exe(), "");
-        HWND question = WaitForBox(Caption());
-        ASSERT_TRUE(question);
-        Press(question, IDYES);
-        HWND told = WaitForNextBox(Caption(), question);
-        ASSERT_TRUE(told);
-        EXPECT_NE(BoxText(told).find(Scr()), std::string::npos) << BoxText(told);
-        Press(told, IDOK);
+        const std::string told = AnswerYes();
+        EXPECT_NE(told.find(Scr()), std::string::npos) << told;
         EXPECT_EQ(run.Wait(), 3u);
     }
     CloseHandle(lock);
@@ -368,12 +336,7 @@ TEST_F(Uninstaller, SystemsListOfProgramsRunsItAndTheEntryLeavesTheList) {
     const std::string wineUninstaller = SystemDirectory() + "uninstaller.exe";
     ASSERT_NE(ListedPrograms(wineUninstaller).find(Name), std::string::npos) << "the entry is listed first";
     TProcess remove(wineUninstaller, "--remove \"" + Name + "\"");
-    HWND question = WaitForBox(Caption());
-    ASSERT_TRUE(question);
-    Press(question, IDYES);
-    HWND told = WaitForNextBox(Caption(), question);
-    ASSERT_TRUE(told);
-    Press(told, IDOK);
+    EXPECT_EQ(AnswerYes(), Caption() + " was removed.");
     EXPECT_NE(remove.Wait(), NoExitCode);
     ExpectAllRemoved();
     // The list the system shows no longer names it.
