@@ -153,6 +153,9 @@ TEST_F(Uninstaller, SilentRunRemovesEverythingAndItself) {
     LayDown();
     EXPECT_EQ(Run("/S"), 0u);
     ExpectAllRemoved();
+    int running = ProcessCount(Name + "Uninst.exe");
+    for (int i = 0; i < 100 && running > 0; ++i, running = ProcessCount(Name + "Uninst.exe")) Sleep(100);
+    EXPECT_EQ(running, 0) << "the copy ends once the original is gone";
     // The copy that removed the original waits for the next restart, in a folder of its own
     // below the temporary folder that others cannot use.
     std::vector<std::string> copies;
