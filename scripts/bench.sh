@@ -11,6 +11,10 @@ mkdir -p "$B"
 echo "== Windows binary sizes (bytes)"
 find build/win32 -name '*.exe' -not -path '*/tests/*' -not -path '*/fixtures/*' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*' \
   -printf '%s\t%P\n' | sort -k2
+UNINST=build/win32/uninstaller/Uninst.exe
+if [ -f "$UNINST" ]; then
+  printf 'uninstaller: %d bytes (aim < 163840)\n' "$(stat -c %s "$UNINST")"
+fi
 for extra in scripts/bench-*.sh; do if [ -f "$extra" ]; then bash "$extra"; fi; done
 
 MB=${BENCH_MB:-256}

@@ -55,7 +55,8 @@ load_display() {
 }
 
 cleanup() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+  # A server still going down would write into the prefix that setup is about to make anew.
+  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
   local pid
   if pid=$(our_xvfb); then
     kill "$pid" 2>/dev/null || true

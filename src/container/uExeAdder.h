@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The last four bytes of every block.
+inline constexpr char DataBlockSignature[4] = {'P', 'L', 'W', 'S'};
+
 // A block whose trailer was found but whose lengths or counts do not fit the file.
 KESTRIN_EXCEPTION(EDataBlockError, EReadError);
 
@@ -98,7 +101,7 @@ public:
     // so that a caller can compress a large payload while it does other work.
     void AddCompressedStream(const std::string& name, TBuffer&& zlibStream);
     // Appends one block to an existing file; a missing file is skipped. On any failure the
-    // file is cut back to its old length.
+    // file is cut back to its old length. (The writer lives in uExeAdderWriter.cpp.)
     void SaveToExe(const std::string& fileName, uint8_t trailingDataFlag);
 
 private:

@@ -54,14 +54,6 @@ void WriteSizedString(TStream& stream, const std::string& value) {
     stream.WriteBuffer(value.data(), value.size());
 }
 
-void WriteCompressedBlock(TStream& stream, const void* data, size_t size) {
-    if (size == 0) { WriteInt32(stream, 0); return; }
-    TBuffer packed;
-    CompressBuffer(data, size, packed);
-    WriteInt32(stream, static_cast<int32_t>(packed.Size()));
-    stream.WriteBuffer(packed.Data(), packed.Size());
-}
-
 TBuffer ReadCompressedBlock(TStream& stream) {
     uint32_t n = ReadCheckedCount(stream, "Compressed block");
     TBuffer result;

@@ -10,7 +10,12 @@ KESTRIN_EXCEPTION(EZDecompressionError, EZLibError);
 
 enum class TCompressionLevel { clNone, clFastest, clDefault, clMax };
 
-// Deflates the whole input into output (replaced). Raises EZCompressionError.
+// zlib's text for a result code, never empty.
+const char* ZLibMessage(int code);
+// zlib counts in uInt: larger inputs are fed in slices of this size.
+inline constexpr size_t ZLibMaxSlice = size_t(1) << 30;
+
+// Deflates the whole input into output (replaced). Raises EZCompressionError. (uZLibDeflate.cpp)
 void CompressBuffer(const void* input, size_t inputSize, TBuffer& output,
                     TCompressionLevel level = TCompressionLevel::clDefault);
 // Inflates one whole zlib stream into output (replaced). sizeHint 0 means none.

@@ -37,3 +37,14 @@ bool IsAdministrator(DWORD platformId) {
     BOOL member = FALSE;
     return check && check(nullptr, administrators.Value, &member) && member;
 }
+
+bool IsElevated() {
+    THandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    // Systems before 6.0 do not know the information class and fail the call.
+    if (GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size))
+        return elevation.TokenIsElevated != 0;
+    return IsAdministrator();
+}

@@ -30,3 +30,13 @@ void ReleaseDuplicate() {
         DuplicateMutex = nullptr;
     }
 }
+
+bool MutexExists(const std::string& name) {
+    HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    if (existing) {
+        CloseHandle(existing);
+        return true;
+    }
+    // One made by another account may refuse even this access; it exists all the same.
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}

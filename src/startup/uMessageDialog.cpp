@@ -35,9 +35,13 @@ int ModalResultOf(int result) {
 }
 
 int MsgBox(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle) {
+    return MsgBox(text, ApplicationTitle(), type, buttons, extraStyle);
+}
+
+int MsgBox(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons,
+           UINT extraStyle) {
     // The active window of this thread is the active form; none at start-up.
     HWND owner = GetActiveWindow();
-    std::string caption = ApplicationTitle();
     return ModalResultOf(MessageBoxA(owner, text.c_str(), caption.c_str(), MsgBoxStyle(type, buttons, extraStyle)));
 }
 

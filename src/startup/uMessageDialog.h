@@ -15,4 +15,7 @@ UINT MsgBoxStyle(TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);
 int ModalResultOf(int messageBoxResult);
 
 int MsgBox(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, UINT extraStyle);
+// The same under a caption of the caller's instead of the application title.
+int MsgBox(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons,
+           UINT extraStyle);
 void ErrorBox(const std::string& text);

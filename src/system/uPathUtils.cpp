@@ -113,6 +113,21 @@ std::string ShortPathName(const std::string& path) {
     return shortPath.empty() ? path : shortPath;
 }
 
+namespace {
+std::string FullPathName(const std::string& path) {
+    char buffer[MAX_PATH];
+    char* name = nullptr;
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &name);
+    return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
+}
+}  // namespace
+
+bool SamePath(const std::string& a, const std::string& b) {
+    if (Trim(a).empty() || Trim(b).empty()) return false;
+    const std::string fullA = FullPathName(a), fullB = FullPathName(b);
+    return UpperCase(fullA) == UpperCase(fullB) || UpperCase(ShortPathName(fullA)) == UpperCase(ShortPathName(fullB));
+}
+
 int CALLBACK BrowseCallbackProc(HWND window, UINT message, LPARAM param, LPARAM data) {
     const auto* callback = reinterpret_cast<const TCallBackData*>(data);
     if (!callback) return 0;

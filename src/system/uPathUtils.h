@@ -49,6 +49,9 @@ std::string GetSpecialFolder(TSpecialFolder folder);
 // What GetSpecialFolder answers when the shell does not know the folder.
 std::string SpecialFolderFallback(TSpecialFolder folder);
 std::string ShortPathName(const std::string& path);
+// Whether two paths name the same file: compared in full form and, for files that exist, in
+// their short form, case-insensitively; empty paths name nothing.
+bool SamePath(const std::string& a, const std::string& b);
 bool BrowseForFolder(const std::string& caption, TBrowseOptions options, TSpecialFolders refused,
                      std::string& directory);
 int CALLBACK BrowseCallbackProc(HWND window, UINT message, LPARAM param, LPARAM data);

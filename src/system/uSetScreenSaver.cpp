@@ -61,3 +61,14 @@ bool SetScreenSaver(const std::string& path, const std::string& accountName, DWO
     }
     return GetScreenSaver(accountName, platformId) == shortPath;
 }
+
+bool ClearScreenSaver(const std::string& accountName, DWORD platformId) {
+    if (platformId == VER_PLATFORM_WIN32_NT) {
+        TRegKey key = OpenDesktopKey(accountName, KEY_SET_VALUE);
+        key.DeleteValue(ValueName);
+    } else {
+        std::string ini = SystemIniPath();
+        if (!ini.empty()) WritePrivateProfileStringA(IniSection, ValueName, nullptr, ini.c_str());
+    }
+    return GetScreenSaver(accountName, platformId).empty();
+}

@@ -13,3 +13,5 @@ std::string GetScreenSaver(const std::string& accountName);
 std::string GetScreenSaver(const std::string& accountName, DWORD platformId);
 bool SetScreenSaver(const std::string& path, const std::string& accountName);
 bool SetScreenSaver(const std::string& path, const std::string& accountName, DWORD platformId);
+// Removes the setting (the registry value, or the SYSTEM.INI entry); true when none is left.
+bool ClearScreenSaver(const std::string& accountName, DWORD platformId);

@@ -476,6 +476,15 @@ TEST(FormCompiler, EmbedsTheFileConvertsTextAndDecompiles) {
     ASSERT_EQ(std::system((formc + " --decompile " + dir.File("f.kfr") + " -o " + dir.File("back.kfm")).c_str()), 0);
     Bytes text = ReadFile(dir.File("back.kfm"));
     EXPECT_EQ(ParseFormText(std::string(text.begin(), text.end())), res);
+    // An embedder naming a missing or empty file is refused, and nothing is written.
+    WriteFile(dir.File("empty.exe"), Bytes());
+    for (const char* name : {"missing.exe", "empty.exe"}) {
+        WriteFile(dir.File("e.kfm"), ToBytes(std::string("object F: TSampleRoot\n  object emb: TFileEmbedder\n") +
+                                             "    FileName = '" + name + "'\n  end\nend\n"));
+        EXPECT_NE(std::system((formc + " " + dir.File("e.kfm") + " -o " + dir.File("e.kfr") + " 2>/dev/null").c_str()), 0)
+            << name;
+        EXPECT_FALSE(FileExists(dir.File("e.kfr"))) << name;
+    }
     // A broken source fails and leaves no output behind.
     WriteFile(dir.File("bad.kfm"), ToBytes("object F: TSampleRoot\n  X = 'open\nend\n"));
     EXPECT_NE(std::system((formc + " " + dir.File("bad.kfm") + " -o " + dir.File("bad.kfr") + " 2>/dev/null").c_str()), 0);

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "startup/AccessTestSupport.h"
 #include "startup/uAdministrator.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
@@ -47,7 +48,7 @@ TEST(Security, CurrentAccountAndItsSid) {
     char name[256];
     DWORD length = sizeof name;
     ASSERT_TRUE(GetUserNameA(name, &length));
-    EXPECT_STREQ(account.c_str(), name);
+    EXPECT_EQ(account, std::string(name));  // no terminator counted in
     std::string sid = GetAccountSidString("", account);
     EXPECT_EQ(sid, TokenUserSid());
     EXPECT_EQ(sid.rfind("S-1-", 0), 0u);
@@ -83,4 +84,33 @@ TEST(Security, ElevatedRelaunchCarriesTheAccountNameWhole) {
     auto bytes = ReadFile(out);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "/AsAdmin\nJohn Q Smith\n");
     EXPECT_FALSE(RunAsAdmin(dir.File("no such program.exe"), "/AsAdmin x"));
+}
+
+TEST(Security, ElevatedStartIsWaitedForAndGivesItsExitCode) {
+    TempDir dir;
+    std::string exe = dir.File("probe.exe");
+    std::filesystem::copy_file(EnvPath("KESTRIN_BIN_DIR") / "tests" / "startup" / "startup_probe.exe", exe);
+    std::string out = dir.File("args.txt");
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", "args");
+    SetEnvironmentVariableA("KESTRIN_PROBE_OUT", out.c_str());
+    DWORD code = 99;
+    ASSERT_TRUE(RunAsAdminAndWait(exe, RelaunchParameters("John Q Smith") + " /S", code));
+    EXPECT_EQ(code, 0u);
+    auto bytes = ReadFile(out);  // written before the call returned
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "/AsAdmin\nJohn Q Smith\n/S\n");
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", "none");
+    ASSERT_TRUE(RunAsAdminAndWait(exe, "", code));
+    EXPECT_EQ(code, 1u);  // the probe's answer to an unknown mode
+    EXPECT_FALSE(RunAsAdminAndWait(dir.File("no such program.exe"), "", code));
+    SetEnvironmentVariableA("KESTRIN_PROBE_MODE", nullptr);
+}
+
+TEST(Security, PrivateDirectoryLetsNoOtherUserIn) {
+    TempDir dir;
+    const std::string folder = dir.File("private");
+    ASSERT_TRUE(CreatePrivateDirectory(folder));
+    EXPECT_FALSE(CreatePrivateDirectory(folder)) << "an existing folder is not taken over";
+    const std::vector<std::string> sids = AllowedSids(folder);
+    EXPECT_NE(std::find(sids.begin(), sids.end(), TokenUserSid()), sids.end());
+    for (const std::string& sid : sids) EXPECT_FALSE(IsOthers(sid)) << sid;
 }

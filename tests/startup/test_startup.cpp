@@ -398,3 +398,16 @@ TEST(Duplicate, TrueWhenFreeAndReleasedAfterwards) {
     EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
     ReleaseDuplicate();  // a second release is harmless
 }
+
+TEST(Duplicate, MutexExistsNeitherCreatesNorKeepsIt) {
+    const std::string name = "KestrinTestExists-" + std::to_string(GetCurrentProcessId());
+    EXPECT_FALSE(MutexExists(name));
+    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()), nullptr) << "the test made it";
+    {
+        THolder holder(name);
+        ASSERT_TRUE(holder.Started());
+        EXPECT_TRUE(MutexExists(name));
+        EXPECT_TRUE(MutexExists(name));
+    }
+    EXPECT_FALSE(MutexExists(name)) << "a handle was kept";
+}

@@ -88,7 +88,8 @@ TEST(ImportTable, OnlyLibrariesTheSystemMapsFromItsOwnDirectory) {
     const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
                                               "ole32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll"};
     auto bin = EnvPath("KESTRIN_BIN_DIR") / "tests";
-    for (auto file : {bin / "system" / "test_system.exe", bin / "system" / "dll_probe.exe", bin / "startup" / "test_startup.exe"}) {
+    for (auto file : {bin / "system" / "test_system.exe", bin / "system" / "dll_probe.exe", bin / "startup" / "test_startup.exe",
+                      EnvPath("KESTRIN_BIN_DIR") / "uninstaller" / "Uninst.exe"}) {
         auto names = ImportedLibraries(NativePath(file));
         EXPECT_FALSE(names.empty()) << file;
         for (const auto& n : names)

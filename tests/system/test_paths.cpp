@@ -138,6 +138,29 @@ TEST(ShortPaths, LongNamesWithBlanksBecomeShort) {
     EXPECT_EQ(ShortPathName(""), "");
 }
 
+TEST(ShortPaths, SamePathAcrossFormsAndCase) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "A Long Folder Name");
+    const std::string file = WindowsPath(dir.File("A Long Folder Name/My Screen Saver.scr"));
+    const std::string other = WindowsPath(dir.File("A Long Folder Name/My Screen Saver2.scr"));
+    WriteFile(file, ToBytes("x"));
+    WriteFile(other, ToBytes("y"));
+    const std::string shortPath = ShortPathName(file);
+    ASSERT_NE(shortPath, file);
+    std::string mixed = shortPath.substr(0, shortPath.rfind('\\') + 1) + "My Screen Saver.scr";
+    EXPECT_TRUE(SamePath(file, shortPath));
+    EXPECT_TRUE(SamePath(Upper(shortPath), file));
+    EXPECT_TRUE(SamePath(mixed, Upper(file)));
+    EXPECT_TRUE(SamePath(WindowsPath(dir.File("A Long Folder Name/./x/../My Screen Saver.scr")), file));
+    EXPECT_FALSE(SamePath(other, file));
+    EXPECT_FALSE(SamePath(ShortPathName(other), shortPath));
+    EXPECT_FALSE(SamePath("", ""));
+    EXPECT_FALSE(SamePath(file, " "));
+    // Files that are gone compare in their full form only.
+    const std::string gone = WindowsPath(dir.File("Gone Long Name.scr"));
+    EXPECT_TRUE(SamePath(gone, Upper(gone)));
+}
+
 TEST_F(ComScope, FolderDialogCallbackSelectsAndRefuses) {
     TRecordingWindow window;
     ASSERT_NE(window.Handle(), nullptr);

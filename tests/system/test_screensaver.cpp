@@ -116,3 +116,31 @@ TEST_F(ScreenSaver, NinetyFiveFamilyWritesSystemIni) {
     EXPECT_TRUE(active);
     EXPECT_EQ(GetScreenSaver("", VER_PLATFORM_WIN32_NT), "registry.scr");
 }
+
+TEST_F(ScreenSaver, ClearingRemovesOnlyTheSetting) {
+    TSavedValue saved(HKEY_CURRENT_USER, Desktop, "SCRNSAVE.EXE");
+    TSavedValue timeout(HKEY_CURRENT_USER, Desktop, "ScreenSaveTimeOut");
+    WriteRawValue(HKEY_CURRENT_USER, Desktop, "ScreenSaveTimeOut", REG_SZ, "600", 4);
+    ASSERT_TRUE(SetScreenSaver(Scr, CurrentAccount(), VER_PLATFORM_WIN32_NT));
+    EXPECT_TRUE(ClearScreenSaver(CurrentAccount(), VER_PLATFORM_WIN32_NT));
+    EXPECT_EQ(GetScreenSaver("", VER_PLATFORM_WIN32_NT), "");
+    EXPECT_TRUE(ClearScreenSaver("", VER_PLATFORM_WIN32_NT)) << "nothing set is nothing left";
+    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, Desktop, "ScreenSaveTimeOut"), "600");
+    // An account whose hive cannot be found leaves the current user's setting alone.
+    ASSERT_TRUE(SetScreenSaver(Scr, "", VER_PLATFORM_WIN32_NT));
+    ClearScreenSaver("no-such-account-kestrin", VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(GetScreenSaver("", VER_PLATFORM_WIN32_NT), ShortPathName(Scr));
+}
+
+TEST_F(ScreenSaver, ClearingOnTheNinetyFiveFamilyEditsSystemIni) {
+    TempDir windir;
+    std::string ini = WindowsPath(windir.File("SYSTEM.INI"));
+    WriteFile(ini, ToBytes("[boot]\r\nshell=Explorer.exe\r\nSCRNSAVE.EXE=C:\\WINDOWS\\OLD.SCR\r\n"));
+    TEnvironmentOverride env("windir", WindowsPath(NativePath(windir.Path())));
+    EXPECT_TRUE(ClearScreenSaver("", VER_PLATFORM_WIN32_WINDOWS));
+    char value[MAX_PATH] = {};
+    GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "none", value, MAX_PATH, ini.c_str());
+    EXPECT_EQ(std::string(value), "none");
+    GetPrivateProfileStringA("boot", "shell", "", value, MAX_PATH, ini.c_str());
+    EXPECT_EQ(std::string(value), "Explorer.exe");
+}

@@ -4,7 +4,6 @@
 #include "controls/uBitmapListStream.h"
 #include "framework/Component.h"
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -93,9 +92,12 @@ void RunDesignSteps(TFormObject& obj, const std::string& baseDir) {
     if (obj.ClassName == "TFileEmbedder" && !obj.Find("EmbededData")) {
         const TFormValue* file = obj.Find("FileName");
         if (file) {
+            // A form that would carry an empty file (an installer without its uninstaller) is not built.
             std::string path = file->AsString("FileName");
-            if (!std::filesystem::exists(std::filesystem::path(baseDir) / path))
-                std::fprintf(stderr, "formc: warning: %s: %s was not found, nothing embedded\n", obj.Name.c_str(), path.c_str());
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(std::filesystem::path(baseDir) / path, ec);
+            if (ec) throw Exception(obj.Name + ": " + path + " was not found");
+            if (size == 0) throw Exception(obj.Name + ": " + path + " is empty");
         }
         auto cwd = std::filesystem::current_path();
         std::filesystem::current_path(baseDir);

@@ -1,0 +1,78 @@
+#include "uninstaller/uSelfRemoval.h"
+#include "startup/uSecurityUtils.h"
+#include <windows.h>
+
+namespace {
+constexpr DWORD OriginalWaitMs = 60000;
+constexpr int DeleteAttempts = 200;  // 20 seconds
+constexpr DWORD DeleteRetryMs = 100;
+
+void RemoveAtRestart(const std::string& path) { MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); }
+
+std::string TempDirectory() {
+    char buffer[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof buffer, buffer);
+    if (n == 0 || n >= sizeof buffer) return "";
+    std::string dir(buffer, n);
+    if (dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+std::string MakePrivateFolder(const std::string& parent) {
+    if (parent.empty()) return "";
+    for (DWORD i = 0; i < 16; ++i) {
+        std::string folder = parent + "~ksu" + std::to_string(GetCurrentProcessId()) + "." + std::to_string(i);
+        if (CreatePrivateDirectory(folder)) return folder;
+    }
+    return "";
+}
+
+bool StartCopy(const std::string& copy, const std::string& original, const std::string& workingDir) {
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0))
+        return false;
+    std::string commandLine = "\"" + copy + "\" /Cleanup " + std::to_string(reinterpret_cast<uintptr_t>(self)) +
+                              " \"" + original + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    bool started = CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  workingDir.c_str(), &startup, &process) != FALSE;
+    CloseHandle(self);  // the copy holds its own
+    if (started) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return started;
+}
+}  // namespace
+
+void RemoveSelf(const std::string& self) {
+    const std::string temp = TempDirectory();
+    const std::string folder = MakePrivateFolder(temp);
+    const std::string copy = folder + "\\" + self.substr(self.find_last_of("\\/:") + 1);
+    if (!folder.empty() && CopyFileA(self.c_str(), copy.c_str(), FALSE) && StartCopy(copy, self, temp)) {
+        RemoveAtRestart(copy);
+        RemoveAtRestart(folder);  // after its file: the operations run in order
+        return;
+    }
+    if (!folder.empty()) {
+        DeleteFileA(copy.c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    RemoveAtRestart(self);
+}
+
+int FinishSelfRemoval(uintptr_t waitHandle, const std::string& original, const std::string& self) {
+    HANDLE first = reinterpret_cast<HANDLE>(waitHandle);
+    if (first && WaitForSingleObject(first, OriginalWaitMs) != WAIT_FAILED) CloseHandle(first);
+    TInstallation installation;
+    const std::string guid = ReadGuid(self);
+    if (!InstallationFromPath(original, installation) || guid.empty() || ReadGuid(original) != guid) return 0;
+    for (int i = 0; i < DeleteAttempts; ++i) {
+        if (RemoveIfPresent(original)) return 0;
+        Sleep(DeleteRetryMs);
+    }
+    RemoveAtRestart(original);
+    return 0;
+}
