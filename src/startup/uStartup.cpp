@@ -95,13 +95,30 @@ bool TSystemStartupEnvironment::RunAsAdmin(const std::string& executable, const 
     return ::RunAsAdmin(executable, parameters);
 }
 void TSystemStartupEnvironment::ErrorBox(const std::string& text) { ::ErrorBox(text); }
+bool TSystemStartupEnvironment::ReadSilent() {
+    TItemType item;
+    try {
+        ReadItem(ModuleFileName(), "InstallerSilent", item);
+    } catch (...) {
+        return false;
+    }
+    return item.Size() > 0 && item.Data.Data()[0] != 0;
+}
+bool TSystemStartupEnvironment::RunAsAdminAndWait(const std::string& executable, const std::string& parameters,
+                                                  DWORD& exitCode) {
+    return ::RunAsAdminAndWait(executable, parameters, exitCode);
+}
 
-TStartupOutcome DecideStartup(TStartupEnvironment& env) {
+TStartupOutcome DecideStartup(TStartupEnvironment& env, DWORD& relaunchExitCode) {
+    relaunchExitCode = 0;
     const std::string message = AdminRequiredMessage(env.IsJapanese());
     if (env.WindowsMajorVersion() >= 6 && env.FirstArgument().empty()) {
         std::string domain, account;
-        if (!env.GetCurrentUserAccount(domain, account) ||
-            !env.RunAsAdmin(env.ExePath(), RelaunchParameters(account))) {
+        const bool silent = env.GetCurrentUserAccount(domain, account) && env.ReadSilent();
+        const std::string parameters = RelaunchParameters(account);
+        if (account.empty() ||
+            !(silent ? env.RunAsAdminAndWait(env.ExePath(), parameters, relaunchExitCode)
+                     : env.RunAsAdmin(env.ExePath(), parameters))) {
             env.ErrorBox(message);
             return TStartupOutcome::RelaunchFailed;
         }

@@ -1,5 +1,6 @@
 // The decision of the program entry: relaunch elevated, refuse, or run the wizard.
 #pragma once
+#include <windows.h>
 #include <string>
 
 // The message for a missing administrator right, in the system code page.
@@ -33,6 +34,10 @@ public:
     virtual bool GetCurrentUserAccount(std::string& domain, std::string& accountName) = 0;
     virtual bool RunAsAdmin(const std::string& executable, const std::string& parameters) = 0;
     virtual void ErrorBox(const std::string& text) = 0;
+    // "InstallerSilent" of the program's own block; false when absent or unreadable.
+    virtual bool ReadSilent() = 0;
+    // Starts the elevated instance and waits for it, giving its exit code.
+    virtual bool RunAsAdminAndWait(const std::string& executable, const std::string& parameters, DWORD& exitCode) = 0;
 };
 
 // The real system.
@@ -47,6 +52,8 @@ public:
     bool GetCurrentUserAccount(std::string& domain, std::string& accountName) override;
     bool RunAsAdmin(const std::string& executable, const std::string& parameters) override;
     void ErrorBox(const std::string& text) override;
+    bool ReadSilent() override;
+    bool RunAsAdminAndWait(const std::string& executable, const std::string& parameters, DWORD& exitCode) override;
 };
 
 enum class TStartupOutcome {
@@ -56,4 +63,6 @@ enum class TStartupOutcome {
     Wizard,      // go on and create the form
 };
 
-TStartupOutcome DecideStartup(TStartupEnvironment& env);
+// A silent installation's first instance waits for the elevated one, so that a deployment tool
+// learns the real outcome: its exit code is then in `relaunchExitCode` (0 otherwise).
+TStartupOutcome DecideStartup(TStartupEnvironment& env, DWORD& relaunchExitCode);

@@ -37,8 +37,9 @@ int Main() {
         ~TUnitEnd() { FinalizeControlUnits(); }
     } unitEnd;
     TSystemStartupEnvironment environment;
-    switch (DecideStartup(environment)) {
-    case TStartupOutcome::Relaunched: return ecInstalled;
+    DWORD elevatedCode = 0;
+    switch (DecideStartup(environment, elevatedCode)) {
+    case TStartupOutcome::Relaunched: return static_cast<int>(elevatedCode);
     case TStartupOutcome::RelaunchFailed:
     case TStartupOutcome::Refused: return ecNoAdminRights;
     case TStartupOutcome::Wizard: break;

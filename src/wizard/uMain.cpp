@@ -235,8 +235,12 @@ void TfrmMain::FormCreate(TObject*) {
     }
     if (FSilent) {
         Application->ShowMainForm = false;
-        // A name that would write outside the directory installs nothing, silent or not.
-        if (FValidName) FExitCode = Install() ? ecInstalled : ecInstallFailed;
+        // Damaged data or a name that would write outside the directory installs nothing,
+        // silent or not: a silent run must not put a corrupt screensaver in place unseen.
+        if (FValidName && FPayloadIntact)
+            FExitCode = Install() ? ecInstalled : ecInstallFailed;
+        else
+            FExitCode = ecCheckFailed;
         Application->Terminate();
     }
 }

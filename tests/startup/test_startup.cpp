@@ -49,7 +49,23 @@ public:
         return RunOk;
     }
     void ErrorBox(const std::string& text) override { Boxes.push_back(text); }
+    bool Silent = false;
+    DWORD ElevatedCode = 0;
+    int WaitCalls = 0;
+    bool ReadSilent() override { return Silent; }
+    bool RunAsAdminAndWait(const std::string& exe, const std::string& params, DWORD& code) override {
+        ++WaitCalls;
+        RunExe = exe;
+        RunParams = params;
+        code = ElevatedCode;
+        return RunOk;
+    }
 };
+
+TStartupOutcome DecideStartup(TStartupEnvironment& env) {
+    DWORD code;
+    return DecideStartup(env, code);
+}
 
 const std::string English = "Please start by the user who has the Administrator authority.";
 
@@ -71,6 +87,30 @@ TEST(StartupDecision, NoArgumentOnSixRelaunchesAndNeverShowsTheWizard) {
     TFakeEnvironment later;
     later.Major = 10;
     EXPECT_EQ(DecideStartup(later), TStartupOutcome::Relaunched);
+}
+
+TEST(StartupDecision, SilentInstallationWaitsForTheElevatedInstanceAndPassesItsCode) {
+    TFakeEnvironment env;
+    env.Silent = true;
+    env.ElevatedCode = 3;
+    DWORD code = 99;
+    EXPECT_EQ(DecideStartup(env, code), TStartupOutcome::Relaunched);
+    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(env.WaitCalls, 1);
+    EXPECT_EQ(env.RunCalls, 0);
+    EXPECT_EQ(env.RunParams, "/AsAdmin \"John Smith\"");
+
+    TFakeEnvironment wizard;  // with the wizard the first instance ends at once
+    EXPECT_EQ(DecideStartup(wizard, code), TStartupOutcome::Relaunched);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(wizard.WaitCalls, 0);
+    EXPECT_EQ(wizard.RunCalls, 1);
+
+    TFakeEnvironment declined;
+    declined.Silent = true;
+    declined.RunOk = false;
+    EXPECT_EQ(DecideStartup(declined, code), TStartupOutcome::RelaunchFailed);
+    EXPECT_EQ(declined.Boxes, std::vector<std::string>{English});
 }
 
 TEST(StartupDecision, RelaunchFailuresShowTheMessage) {
