@@ -7,17 +7,6 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw EEmbeddedDataError("Embedded file: " + what); }
 
-class TLimitedSink : public TByteSink {
-public:
-    explicit TLimitedSink(TMemoryStream& target) : FTarget(target) {}
-    void Put(const uint8_t* data, size_t size) override {
-        if (static_cast<uint64_t>(FTarget.Size()) + size > MaxEmbeddedFileSize) Fail("too large");
-        FTarget.WriteBuffer(data, size);
-    }
-private:
-    TMemoryStream& FTarget;
-};
-
 }  // namespace
 
 bool TFileEmbedderData::LoadFromFile(const std::string& fileName) {
@@ -35,7 +24,7 @@ void TFileEmbedderData::ReadData(TStream& stream) {
     TMemoryStream data;
     if (n > 0) {
         if (FCompressed) {
-            TLimitedSink sink(data);
+            TLimitedStreamSink sink(data, MaxEmbeddedFileSize, [] { Fail("too large"); });
             InflateFromStream(stream, n, sink);
         } else {
             if (n > MaxEmbeddedFileSize) Fail("too large");

@@ -28,6 +28,22 @@ public:
     virtual void Put(const uint8_t* data, size_t size) = 0;
 };
 
+// Collects what it is given in a memory stream, but never more than `limit` bytes in all: past it,
+// `tooLarge` raises (an inflated value that would exhaust the process is refused, not held).
+class TLimitedStreamSink : public TByteSink {
+public:
+    TLimitedStreamSink(TMemoryStream& target, uint64_t limit, void (*tooLarge)()) :
+        FTarget(target), FLimit(limit), FTooLarge(tooLarge) {}
+    void Put(const uint8_t* data, size_t size) override {
+        if (static_cast<uint64_t>(FTarget.Size()) + size > FLimit) FTooLarge();
+        FTarget.WriteBuffer(data, size);
+    }
+private:
+    TMemoryStream& FTarget;
+    uint64_t FLimit;
+    void (*FTooLarge)();
+};
+
 // Inflates the zlib stream held in the next `count` bytes of source, handing the output to
 // sink in pieces, so that neither copy of a large value has to be held in memory.
 // Returns the inflated length. Raises EZDecompressionError, or EReadError when source ends early.

@@ -34,18 +34,6 @@ void WriteTable(const THash& table, TStream& stream) {
     }
 }
 
-// Collects the inflated area, refusing to grow past the limit.
-class TAreaSink : public TByteSink {
-public:
-    explicit TAreaSink(TMemoryStream& area) : FArea(area) {}
-    void Put(const uint8_t* data, size_t size) override {
-        if (static_cast<uint64_t>(FArea.Size()) + size > MaxBitmapListArea) Fail("data area too large");
-        FArea.WriteBuffer(data, size);
-    }
-private:
-    TMemoryStream& FArea;
-};
-
 // Every entry must be a whole bitmap file inside the area, and no two may share bytes.
 void CheckEntries(const THash& images, const THash& masks, const uint8_t* area, size_t size) {
     struct TExtent { uint64_t Begin, End; };
@@ -96,7 +84,7 @@ void TBitmapListData::ReadBitmaps(TStream& stream) {
     uint32_t stored = ReadCheckedCount(stream, "Bitmap list data area");
     TMemoryStream area;
     if (packed && stored > 0) {
-        TAreaSink sink(area);
+        TLimitedStreamSink sink(area, MaxBitmapListArea, [] { Fail("data area too large"); });
         InflateFromStream(stream, stored, sink);
     } else if (stored > 0) {
         if (stored > MaxBitmapListArea) Fail("data area too large");
