@@ -93,7 +93,8 @@ first_window() {  # exe title args...
   start=$(now)
   wine "$exe" "$@" >/dev/null 2>&1 &
   local pid=$!
-  xdotool search --sync --onlyvisible --name "$title" >/dev/null 2>&1
+  # xdotool's own --sync polls twice a second: too coarse for this figure.
+  until xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do sleep 0.01; done
   end=$(now)
   kill $pid 2>/dev/null || true
   wait $pid 2>/dev/null || true
