@@ -235,19 +235,36 @@ uint32_t TResourceItem::WriteTree(TStream& stream) {
 // Reading
 
 // Reads the stored tree, trusting nothing: every offset and count is checked against the
-// section, each directory and data entry is read at most once (no cycles, no sharing), and
+// section, each directory, entry and data entry is read at most once (no cycles, no sharing), and
 // the copied resource bytes cannot exceed the section's size. Whatever fails a check is
 // left out and counted.
 class TResourceReader {
 public:
     TResourceReader(TResourceDataOperator* op, const uint8_t* base, uint32_t size)
-        : Op(op), B(base), Size(size), Directories(size), DataEntries(size) {}
+        : Op(op), B(base), Size(size), Directories(size), Entries(size), DataEntries(size) {}
 
     void ReadDirectory(TResourceItem* node, uint32_t offset) {
-        if (offset > Size || Size - offset < DirectoryHeaderSize || !FirstVisit(Directories, offset)) {
+        if (!ClaimDirectory(offset)) {
             ++Op->DamagedEntries;
             return;
         }
+        ReadClaimedDirectory(node, offset);
+    }
+
+private:
+    // Marks an offset inside the section as read; false when it already was.
+    static bool FirstVisit(std::vector<bool>& seen, uint32_t offset) {
+        if (seen[offset]) return false;
+        seen[offset] = true;
+        return true;
+    }
+
+    // True, and marked as read, when a directory fits at the offset and was not read before.
+    bool ClaimDirectory(uint32_t offset) {
+        return offset <= Size && Size - offset >= DirectoryHeaderSize && FirstVisit(Directories, offset);
+    }
+
+    void ReadClaimedDirectory(TResourceItem* node, uint32_t offset) {
         const uint8_t* d = B + offset;
         node->Characteristics = GetLE32(d);
         node->TimeDateStamp = GetLE32(d + 4);
@@ -259,15 +276,16 @@ public:
             Op->DamagedEntries += count - room;
             count = room;
         }
-        for (uint32_t i = 0; i < count; ++i) ReadEntry(node, offset + DirectoryHeaderSize + i * EntrySize);
-    }
-
-private:
-    // Marks an offset inside the section as read; false when it already was.
-    static bool FirstVisit(std::vector<bool>& seen, uint32_t offset) {
-        if (seen[offset]) return false;
-        seen[offset] = true;
-        return true;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint32_t at = offset + DirectoryHeaderSize + i * EntrySize;
+            // Sound directories never share entries. Stopping at the first shared one keeps the
+            // reading linear: overlapping directories could otherwise walk n*n/128 entries.
+            if (!FirstVisit(Entries, at)) {
+                Op->DamagedEntries += count - i;
+                return;
+            }
+            ReadEntry(node, at);
+        }
     }
 
     bool ReadName(uint32_t offset, std::u16string& out) {
@@ -286,9 +304,15 @@ private:
         // Checked before the item is made: damaged trees can have many thousand entries.
         if (HighBitSet(offsetField) == isLeaf) { ++Op->DamagedEntries; return; }
         if (!isLeaf) {
+            std::u16string wideName;
+            if (HighBitSet(nameField) && !ReadName(ClearHighBit(nameField), wideName)) { ++Op->DamagedEntries; return; }
+            // An entry whose directory cannot be read gets no item either. Kept as empty nodes,
+            // the entries of every directory could each be one, some n*n/128 items for n bytes.
+            const uint32_t directory = ClearHighBit(offsetField);
+            if (!ClaimDirectory(directory)) { ++Op->DamagedEntries; return; }
             auto child = std::make_unique<TResourceItem>(Op, parent);
             if (HighBitSet(nameField)) {
-                if (!ReadName(ClearHighBit(nameField), child->WideName)) { ++Op->DamagedEntries; return; }
+                child->WideName = std::move(wideName);
                 child->Named = true;
                 child->Name = NarrowName(child->WideName);
             } else {
@@ -307,8 +331,7 @@ private:
                 child->TypeId = parent->TypeId;
                 child->TypeNumber = parent->TypeNumber;
             }
-            TResourceItem* node = parent->Append(std::move(child));
-            ReadDirectory(node, ClearHighBit(offsetField));
+            ReadClaimedDirectory(parent->Append(std::move(child)), directory);
             return;
         }
         if (HighBitSet(nameField) || offsetField > Size || Size - offsetField < DataEntrySize ||
@@ -342,7 +365,7 @@ private:
     TResourceDataOperator* Op;
     const uint8_t* B;
     uint32_t Size;
-    std::vector<bool> Directories, DataEntries;  // one flag per offset: no tree node per entry
+    std::vector<bool> Directories, Entries, DataEntries;  // one flag per offset: no tree node per entry
     uint64_t DataBytes = 0;
 };
 

@@ -1,6 +1,7 @@
 // Resource tree reading, rebuilding and icon replacement on programs built by MinGW for the
 // tests and on Wine's own programs, and the resources / set-icon verbs.
 #include "Commands.h"
+#include "PeBuilder.h"
 #include "Sha256.h"
 #include "TestSupport.h"
 #include "container/uResourceTree.h"
@@ -419,6 +420,43 @@ TEST(ResourceTree, DamagedTreesAreCutShortAndNeverRewritten) {
         EXPECT_EQ(op.DamagedEntries, 0u) << seed;
         EXPECT_EQ(Records(op), before) << seed;
     }
+}
+
+namespace {
+
+size_t CountItems(const TResourceItem& node) {
+    size_t n = 1;
+    for (const auto& c : node.Children) n += CountItems(*c);
+    return n;
+}
+
+}  // namespace
+
+// Directories that overlap, each full of entries pointing at a directory already read: the
+// tree, and the work of reading it, must stay in proportion to the section. Read naively,
+// this megabyte gives a billion entries, each an item.
+TEST(ResourceTree, OverlappingDirectoriesAreReadInProportionToTheSection) {
+    const uint32_t size = 1u << 20, types = 0x8000, first = 16 + 8 * types;
+    Bytes image = BuildPE({{".rsrc", size, 0x1000, size, 0x400, 0}});
+    uint8_t* r = image.data() + 0x400;
+    SetLE16(r + 14, types);
+    for (uint32_t i = 0; i < types; ++i) {
+        SetLE32(r + 16 + 8 * i, i + 1);
+        SetLE32(r + 16 + 8 * i + 4, SetHighBit(first + 8 * i));  // type directories 8 bytes apart
+    }
+    // Read as a header, these words give 0x8000 entries; read as an entry, each points at the root.
+    for (uint32_t at = first; at + 8 <= size; at += 8) {
+        SetLE32(r + at, 1);
+        SetLE32(r + at + 4, SetHighBit(0));
+    }
+    TMemoryStream stream;
+    stream.WriteBuffer(image.data(), image.size());
+    TPEImage pe;
+    pe.LoadFromStream(stream);
+    TResourceDataOperator op(pe.FindSection(".rsrc"));
+    EXPECT_EQ(CountItems(*op.Root), 1u + types);  // the root and the types, no name nodes
+    EXPECT_EQ(op.DamagedEntries, types * 0x8000u);  // every entry of every type directory
+    EXPECT_TRUE(Records(op).empty());
 }
 
 TEST(PackVerbs, ResourcesAndSetIcon) {
