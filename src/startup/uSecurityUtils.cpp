@@ -3,6 +3,7 @@
 #include "win32/uSystemLibrary.h"
 #include "win32/uWindowsVersion.h"
 #include <shellapi.h>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -71,8 +72,10 @@ bool GetCurrentUserAccount(std::string& domain, std::string& accountName) {
     SID_NAME_USE use;
     auto* user = reinterpret_cast<TOKEN_USER*>(tokenInfo);
     if (LookupAccountSidA(nullptr, user->User.Sid, name, &nameLength, domainName, &domainLength, &use)) {
-        if (nameLength < sizeof name) accountName.assign(name, nameLength);
-        if (domainLength < sizeof domainName) domain.assign(domainName, domainLength);
+        // Wine's ANSI call counts the terminator in the lengths it returns: cut at the NUL, or
+        // the name never equals the one the relaunch passed on.
+        if (nameLength < sizeof name) accountName.assign(name, strnlen(name, nameLength));
+        if (domainLength < sizeof domainName) domain.assign(domainName, strnlen(domainName, domainLength));
     }
     return !accountName.empty() && !domain.empty();
 }
