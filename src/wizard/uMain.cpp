@@ -99,7 +99,13 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
     LoadFormResource();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // The base form fires OnDestroy from its own destructor, after this object's fields are
+    // gone; FormDestroy would clear destroyed streams. Fire it here, while they exist, once.
+    TNotifyEvent onDestroy = OnDestroy;
+    OnDestroy = TNotifyEvent();
+    onDestroy(this);
+}
 
 template <class T> T* TfrmMain::Find(const char* name) {
     T* c = dynamic_cast<T*>(FindComponent(name));
