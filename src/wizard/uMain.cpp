@@ -217,7 +217,8 @@ void TfrmMain::FormCreate(TObject*) {
     dmemoPage1Explain->Lines().SetText(welcome);
     ChooseDirectory();
     imgIcon->SetVisible(FTopImageVisible);
-    memoPage2EULA->SetText(FEula);
+    // Through its lines: a memo makes its window only when its page is first shown, from them.
+    memoPage2EULA->Lines().SetText(FEula);
     chbxPage3InstallPathClick(nullptr);
     SetCaption(FTitle);
     FScreenSaverSet = true;
