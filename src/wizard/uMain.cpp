@@ -390,5 +390,8 @@ void TfrmMain::CheckFlashPlayer() {
 bool TfrmMain::IsRunAsAdmin() const { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
 void TfrmMain::AddSetManuallyNote() {
+    // Another account fails the setting too: both reasons add the note, the page shows it once.
+    if (FSetManuallyNoted) return;
+    FSetManuallyNoted = true;
     dmemoPage4Explain->Lines().SetText(dmemoPage4Explain->Lines().Text() + "\r\n" + SSetManually);
 }
