@@ -348,7 +348,16 @@ TPage TWizard::Page() const {
 }
 
 bool TWizard::WaitForPage(TPage page, int ms) const {
-    return WaitFor([&] { return Page() == page; }, ms);
+    return WaitFor(
+        [&] {
+            if (Page() != page) return false;
+            // The page shows before its buttons are set: a message sent to the form is taken
+            // only once the handler that switched the page has returned.
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(FForm, WM_NULL, 0, 0, SMTO_NORMAL, WaitMs, &result);
+            return Page() == page;
+        },
+        ms);
 }
 
 std::string TWizard::Describe() const {

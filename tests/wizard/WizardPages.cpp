@@ -246,7 +246,7 @@ std::string WalkInstaller() {
     return BuildInstaller({"walk", WalkName,
                            "eula = \"Kestrin test licence, first line\\r\\nSecond line of the licence\"\n"
                            "title = \"Kestrin Walk Setup\"\n"
-                           "flash_version = \"9,0,45,0\"\n"
+                           "flash_version = \"9.0.45.0\"\n"
                            "readme = '" + PayloadFile("readme.txt") + "'\n" + IconLine()});
 }
 
