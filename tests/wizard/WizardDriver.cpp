@@ -422,8 +422,10 @@ void Screenshot(HWND window, const std::string& name) {
     // Let the page finish painting before its picture is taken.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(300);
+    // The client area only: with no window manager on the test display nobody draws the frame.
     RECT r;
-    GetWindowRect(window, &r);
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return;
     HDC screen = GetDC(nullptr);

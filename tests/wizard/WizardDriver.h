@@ -117,7 +117,7 @@ private:
     HWND FForm;
 };
 
-// The window's picture on the screen into <build>/wizard-pages/<name>.bmp.
+// The picture of the window's client area on the screen into <build>/wizard-pages/<name>.bmp.
 void Screenshot(HWND window, const std::string& name);
 
 // A message box or folder dialog: its static texts and buttons.

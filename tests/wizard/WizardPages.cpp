@@ -188,7 +188,9 @@ void ExpectUninstaller(const std::string& file, const std::string& guid, bool ic
         return;
     }
     EXPECT_NE(program, carried);
-    EXPECT_EQ(IconGroupImages(file, "MAINICON"), IconFileImages(PayloadBytes("icon.ico")))
+    const std::vector<Bytes> images = IconGroupImages(file, "MAINICON");
+    ASSERT_FALSE(images.empty()) << "no icon group MAINICON";
+    EXPECT_EQ(images, IconFileImages(PayloadBytes("icon.ico")))
         << "the icon group MAINICON holds the manifest's icon";
     EXPECT_NE(IconGroupImages(source, "MAINICON"), IconFileImages(PayloadBytes("icon.ico")));
 }

@@ -290,7 +290,7 @@ TEST(WizardPages, InstallerPathWithReferences) {
         const std::string name = "KestrinExpanded";
         const std::string setup = BuildInstaller(
             {"expanded", name, "install_path = '%TEMP%\\kestrin-wizard-" + std::to_string(GetCurrentProcessId()) +
-                                   "\\a b\\sub'\n" + IconLine()});
+                                   "\\a b\\sub'\n"});
         TUninstallEntry entry(name);
         TRun run(setup, AsAdmin(Account()));
         const TWizard& w = run.Wizard;
@@ -307,7 +307,7 @@ TEST(WizardPages, InstallerPathWithReferences) {
         Screenshot(w.Handle(), Lang() + "-options-fixed");
         w.PostClick(TControl::Next);
         ASSERT_TRUE(w.WaitForPage(TPage::Finish)) << w.Describe();
-        ExpectInstalledFiles({expanded + "\\", name, Guid("expanded"), false});
+        ExpectInstalledFiles({expanded + "\\", name, Guid("expanded"), false, false});
         EXPECT_EQ(entry.Text("InstallLocation"), expanded + "\\");
         w.Click(TControl::Next);
         EXPECT_EQ(run.Process.Wait(), 0);
