@@ -14,6 +14,8 @@ namespace {
 const char PlayerClassKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 const char PlayerServerKey[] = "CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}\\InprocServer32";
 const char ViewerClass[] = "KestrinWizardTestText";
+const char BrowsersKey[] = "Software\\Clients\\StartMenuInternet";
+const char BrowserName[] = "KestrinWizardTestBrowser";
 const char DesktopKey[] = "Control Panel\\Desktop";
 
 std::string Bin(const std::string& relative) { return BuildFile(relative); }
@@ -70,8 +72,8 @@ std::vector<std::string> LogLines(const std::string& file) {
 // Everything the run shares, made before the first test and taken away after the last.
 struct TShared : ::testing::Environment {
     std::unique_ptr<TempDir> Root;
-    std::unique_ptr<TSavedValue> ScreenSaver, TextClass;
-    std::unique_ptr<TScratchKey> Player, Viewer;
+    std::unique_ptr<TSavedValue> ScreenSaver, TextClass, Browser;
+    std::unique_ptr<TScratchKey> Player, Viewer, BrowserEntry;
     std::map<std::string, std::string> Installers;
 
     void SetUp() override {
@@ -97,11 +99,20 @@ struct TShared : ::testing::Environment {
         WriteRegString(HKEY_CLASSES_ROOT, std::string(ViewerClass) + "\\shell\\open\\command", "",
                        "\"" + viewer + "\" \"%1\"");
         WriteRegString(HKEY_CLASSES_ROOT, ".txt", "", ViewerClass);
+
+        CopyFileA(Bin("tests/wizard/wizard_recorder.exe").c_str(), BrowserProgram().c_str(), FALSE);
+        Browser = std::make_unique<TSavedValue>(HKEY_LOCAL_MACHINE, BrowsersKey, "");
+        BrowserEntry = std::make_unique<TScratchKey>(HKEY_LOCAL_MACHINE, std::string(BrowsersKey) + "\\" + BrowserName);
+        WriteRegString(HKEY_LOCAL_MACHINE, BrowserEntry->Path() + "\\shell\\open\\command", "",
+                       "\"" + BrowserProgram() + "\"");
+        WriteRegString(HKEY_LOCAL_MACHINE, BrowsersKey, "", BrowserName);
     }
 
     void TearDown() override {
         TextClass.reset();
         Viewer.reset();
+        Browser.reset();
+        BrowserEntry.reset();
         Player.reset();
         ScreenSaver.reset();
         Root.reset();
@@ -159,7 +170,11 @@ std::vector<std::string> ViewerCalls() {
     return LogLines(WindowsPathOf(Shared->RootPath() / "viewer" / "readme_viewer.exe.log"));
 }
 
+std::string BrowserProgram() { return WindowsPathOf(Shared->RootPath() / "viewer" / "browser.exe"); }
+std::vector<std::string> BrowserCalls() { return LogLines(BrowserProgram() + ".log"); }
+
 void ForgetCalls(const std::string& installer) {
+    DeleteFileA((BrowserProgram() + ".log").c_str());
     DeleteFileA((installer.substr(0, installer.find_last_of('\\') + 1) + "rundll32.exe.log").c_str());
     DeleteFileA(WindowsPathOf(Shared->RootPath() / "viewer" / "readme_viewer.exe.log").c_str());
 }

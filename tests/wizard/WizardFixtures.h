@@ -36,6 +36,9 @@ std::string Guid(const std::string& key);
 // and the readme viewer (registered as the open verb of .txt files) saw; cleared by Forget.
 std::vector<std::string> RundllCalls(const std::string& installer);
 std::vector<std::string> ViewerCalls();
+// The default browser (the system's start-menu browser) is a recorder as well.
+std::vector<std::string> BrowserCalls();
+std::string BrowserProgram();
 void ForgetCalls(const std::string& installer);
 
 // The account that runs the tests, as the installer's relaunch passes it.

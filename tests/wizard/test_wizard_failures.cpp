@@ -85,6 +85,20 @@ TEST(WizardFailures, PlayerControlMissingOrTooOld) {
         TRun run(setup, AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, PlayerMessage("10.0.0.0"), true);
         Screenshot(run.Wizard.Handle(), Lang() + "-failure-player");
+        // The download button opens the page in the default browser, as often as it is pressed.
+        ForgetCalls(setup);
+        run.Wizard.Click(TControl::GetPlayer);
+        run.Wizard.Click(TControl::GetPlayer);
+        EXPECT_TRUE(WaitFor([] { return BrowserCalls().size() >= 2; }, 10000));
+        const std::vector<std::string> calls = BrowserCalls();
+        ASSERT_EQ(calls.size(), 2u);
+        for (const std::string& call : calls) {
+            const std::string program = "\"" + BrowserProgram() + "\" ";
+            EXPECT_EQ(Upper(call.substr(0, program.size())), Upper(program)) << call;
+            EXPECT_EQ(call.substr(program.size(), 8), "https://") << call;
+        }
+        EXPECT_EQ(calls[0], calls[1]);
+        EXPECT_EQ(run.Wizard.Page(), TPage::Failure);
         EXPECT_EQ(Quit(run), 2);
     }
     {

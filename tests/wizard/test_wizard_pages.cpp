@@ -141,8 +141,8 @@ TEST(WizardPages, FullWalkFromTheRelaunchToTheFinishActions) {
     ExpectFinishActions(setup, true, installed.Txt());
 }
 
-// Cancel (and Escape, its key) ends the program from each page that asks something, and
-// nothing is installed; Enter presses the default button, Next.
+// Cancel (and Escape, its key) ends the program from each page that asks something, as does
+// closing the window, and nothing is installed; Enter presses the default button, Next.
 TEST(WizardPages, CancelOnEveryQuestionPageInstallsNothing) {
     const std::string setup = WalkInstaller();
     TUninstallEntry entry(WalkName);
@@ -170,6 +170,14 @@ TEST(WizardPages, CancelOnEveryQuestionPageInstallsNothing) {
         ASSERT_EQ(run.Wizard.Page(), TPage::Options);
         run.Wizard.Click(TControl::Cancel);
         EXPECT_EQ(run.Process.Wait(), 1) << "Cancel on the options page";
+    }
+    {
+        // The title bar's close button, here sent as its system command.
+        TRun run(setup, AsAdmin(Account()));
+        run.Wizard.Click(TControl::Next);
+        ASSERT_EQ(run.Wizard.Page(), TPage::Licence);
+        PostMessageA(run.Wizard.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(run.Process.Wait(), 1) << "closed on the licence page";
     }
     EXPECT_FALSE(entry.Exists());
     for (const char* end : {".scr", ".txt", "Uninst.exe"})
