@@ -3,7 +3,8 @@
 set -euo pipefail
 native=(cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev libtomlplusplus-dev googletest libgtest-dev
         g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
-        osslsigncode openssl qpdf time bc icoutils xvfb xdotool x11-utils imagemagick python3)
+        osslsigncode openssl qpdf time bc icoutils xvfb xdotool x11-utils imagemagick python3
+        fonts-ipafont-gothic)
 i386=(wine wine32:i386)
 missing=()
 for p in "${native[@]}" "${i386[@]}"; do
