@@ -140,15 +140,15 @@ std::string UninstallerSource() {
     return ReadBytes(source).empty() ? std::string() : source;
 }
 
-std::string BuildInstaller(const TInstallerSpec& spec) {
-    auto known = Shared->Installers.find(spec.Key);
+std::string BuildInstaller(const TInstallerBuild& build) {
+    auto known = Shared->Installers.find(build.Key);
     if (known != Shared->Installers.end()) return known->second;
-    const std::filesystem::path dir = Shared->RootPath() / "installers" / spec.Key;
+    const std::filesystem::path dir = Shared->RootPath() / "installers" / build.Key;
     std::filesystem::create_directories(dir);
-    std::string manifest = "guid = \"" + Guid(spec.Key) + "\"\n";
-    manifest += "scr_name = '" + spec.ScrName + "'\n";
+    std::string manifest = "guid = \"" + Guid(build.Key) + "\"\n";
+    manifest += "scr_name = '" + build.ScrName + "'\n";
     manifest += "scr = '" + PayloadFile("saver.scr") + "'\n";
-    manifest += spec.Manifest + "\n";
+    manifest += build.Manifest + "\n";
     const std::string manifestFile = WindowsPathOf(dir / "manifest.toml");
     WriteFile(manifestFile, ToBytes(manifest));
     const std::string setup = WindowsPathOf(dir / "Setup.exe");
@@ -156,9 +156,9 @@ std::string BuildInstaller(const TInstallerSpec& spec) {
     int code = RunTool("\"" + Bin("tools/pack/kestrin-pack.exe") + "\" build \"" + manifestFile + "\" -o \"" + setup +
                            "\" --stub \"" + Bin("src/wizard/Installer.exe") + "\"",
                        &output);
-    EXPECT_EQ(code, 0) << "kestrin-pack build of " << spec.Key << ":\n" << output << "\nmanifest:\n" << manifest;
+    EXPECT_EQ(code, 0) << "kestrin-pack build of " << build.Key << ":\n" << output << "\nmanifest:\n" << manifest;
     CopyFileA(Bin("tests/wizard/wizard_recorder.exe").c_str(), WindowsPathOf(dir / "rundll32.exe").c_str(), FALSE);
-    Shared->Installers[spec.Key] = setup;
+    Shared->Installers[build.Key] = setup;
     return setup;
 }
 

@@ -24,12 +24,12 @@ Bytes PayloadBytes(const std::string& name);
 // Builds, once per run, an installer from the manifest text (which gets the lines guid, scr
 // and scr_name unless it has its own) and returns its path. Each installer has a folder of its
 // own, with a recorder named rundll32.exe beside it.
-struct TInstallerSpec {
+struct TInstallerBuild {
     std::string Key;       // unique name of this installer in the run
     std::string ScrName;   // scr_name
     std::string Manifest;  // further manifest lines
 };
-std::string BuildInstaller(const TInstallerSpec& spec);
+std::string BuildInstaller(const TInstallerBuild& build);
 std::string Guid(const std::string& key);
 
 // What the recorders standing in for the display settings (rundll32.exe beside the installer)
