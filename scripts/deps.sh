@@ -33,6 +33,7 @@ needs=(
   "wine32:i386           /usr/lib/wine/wine"
   "libwine:i386          /usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe"
   "nsis                  makensis"
+  "fonts-ipafont-gothic  /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
 )
 
 present() {  # command name or path glob

@@ -141,6 +141,8 @@ public:
     KESTRIN_CLASS(TMemo)
     explicit TMemo(TComponent* owner);
     // The text line by line; changing it shows at once. Text the user typed is read back first.
+    // The text is the lines: set before the memo has its window, it is still what the window shows.
+    void SetText(const std::string& s) override { Lines().SetText(s); }
     TStringList& Lines();
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle v);

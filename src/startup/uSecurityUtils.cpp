@@ -102,7 +102,8 @@ bool GetCurrentUserAccount(std::string& domain, std::string& accountName) {
     SID_NAME_USE use;
     auto* user = reinterpret_cast<TOKEN_USER*>(tokenInfo);
     if (LookupAccountSidA(nullptr, user->User.Sid, name, &nameLength, domainName, &domainLength, &use)) {
-        // Wine 8 counts the terminator in both lengths: a name must end at its first NUL.
+        // Wine's ANSI call counts the terminator in the lengths it returns: cut at the NUL, or
+        // the name never equals the one the relaunch passed on.
         if (nameLength < sizeof name) accountName.assign(name, strnlen(name, nameLength));
         if (domainLength < sizeof domainName) domain.assign(domainName, strnlen(domainName, domainLength));
     }

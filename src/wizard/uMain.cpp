@@ -212,7 +212,8 @@ void TfrmMain::FormCreate(TObject*) {
     dmemoPage1Explain->Lines().SetText(welcome);
     ChooseDirectory();
     imgIcon->SetVisible(FTopImageVisible);
-    memoPage2EULA->SetText(FEula);
+    // Through its lines: a memo makes its window only when its page is first shown, from them.
+    memoPage2EULA->Lines().SetText(FEula);
     chbxPage3InstallPathClick(nullptr);
     SetCaption(FTitle);
     FScreenSaverSet = true;
@@ -373,5 +374,8 @@ void TfrmMain::CheckFlashPlayer() {
 bool TfrmMain::IsRunAsAdmin() const { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
 void TfrmMain::AddSetManuallyNote() {
+    // Another account fails the setting too: both reasons add the note, the page shows it once.
+    if (FSetManuallyNoted) return;
+    FSetManuallyNoted = true;
     dmemoPage4Explain->Lines().SetText(dmemoPage4Explain->Lines().Text() + "\r\n" + SSetManually);
 }

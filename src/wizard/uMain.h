@@ -128,6 +128,7 @@ private:
     TMemoryStream FReadmeStream, FScrStream;
     std::string FOriginalUser;
     bool FScreenSaverSet = true;
+    bool FSetManuallyNoted = false;
     bool FValidName = true;
     // Navigation and results.
     std::vector<TPage> FPages;

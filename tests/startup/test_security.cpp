@@ -48,7 +48,8 @@ TEST(Security, CurrentAccountAndItsSid) {
     char name[256];
     DWORD length = sizeof name;
     ASSERT_TRUE(GetUserNameA(name, &length));
-    EXPECT_EQ(account, std::string(name));  // no terminator counted in
+    EXPECT_EQ(account, std::string(name));  // the whole string: no terminator inside it
+    EXPECT_EQ(domain.find('\0'), std::string::npos);
     std::string sid = GetAccountSidString("", account);
     EXPECT_EQ(sid, TokenUserSid());
     EXPECT_EQ(sid.rfind("S-1-", 0), 0u);

@@ -1,0 +1,330 @@
+// Every way the wizard ends on its failure page: the start-up checks (digest, player control,
+// running screensaver, invalid name), a missing directory, faults while the files are written,
+// and the silent mode with each of its outcomes. Each checks the page, the exit code and that
+// nothing was written that should not be.
+#include "WizardPages.h"
+#include <gtest/gtest.h>
+
+using namespace wizard;
+using testing_support::TempDir;
+using testing_support::ToBytes;
+
+namespace {
+
+std::vector<std::string> One(const std::string& line) { return {line}; }
+
+std::vector<std::string> PlayerMessage(const std::string& version) {
+    std::vector<std::string> lines = Texts().FlashMissing;
+    if (!version.empty()) lines.push_back(Texts().VersionRequired(version));
+    return lines;
+}
+
+// Holds the mutex that a running screensaver of that identifier holds.
+class TRunningScreensaver {
+public:
+    explicit TRunningScreensaver(const std::string& guid) : FMutex(CreateMutexA(nullptr, TRUE, guid.c_str())) {}
+    ~TRunningScreensaver() {
+        if (!FMutex) return;
+        ReleaseMutex(FMutex);
+        CloseHandle(FMutex);
+    }
+    bool Held() const { return FMutex != nullptr; }
+private:
+    HANDLE FMutex;
+};
+
+// Quits the failure page and returns the exit code.
+int Quit(TRun& run) {
+    run.Wizard.Click(TControl::Next);
+    return run.Process.Wait();
+}
+
+// Runs a silent installer to its end: whether its wizard window was ever seen, and its exit
+// code (-1 when it did not end).
+int RunSilently(TProcess& process, bool& formSeen) {
+    formSeen = false;
+    WaitFor([&] {
+        formSeen = formSeen || process.WaitForForm(0) != nullptr;
+        return !process.Running();
+    });
+    return process.Wait(0);
+}
+
+// A directory of its own for an installer with a fixed installation directory.
+struct TFixedDirectory {
+    TempDir Dir;
+    std::string Path = WindowsPath(Dir.File("target"));
+    TFixedDirectory() { CreateDirectoryA(Path.c_str(), nullptr); }
+    std::string Manifest() const { return "install_path = '" + Path + "'\n"; }
+};
+
+}  // namespace
+
+TEST(WizardFailures, DigestMismatchIsInvalidData) {
+    const std::string setup = BuildInstaller({"baddigest", "KestrinBadDigest", "mxf = \"0000\"\n"});
+    TWindowsDirectoryFiles files("KestrinBadDigest");
+    TRun run(setup, AsAdmin(Account()));
+    ExpectFailurePage(run.Wizard, One(Texts().InvalidData), false);
+    Screenshot(run.Wizard.Handle(), Lang() + "-failure");
+    // Escape belongs to the disabled Cancel: the failure page stays.
+    run.Wizard.Activate();
+    PressKey(VK_ESCAPE);
+    Sleep(300);
+    EXPECT_TRUE(run.Process.Running());
+    EXPECT_EQ(Quit(run), 2);
+    EXPECT_FALSE(FileExists(WindowsDirectory() + "KestrinBadDigest.scr"));
+}
+
+// Missing, or older than "FlashVersion" asks: the failure page with the download button. With
+// the version check switched off the old control will do; without a version the page names none.
+TEST(WizardFailures, PlayerControlMissingOrTooOld) {
+    const std::string setup = BuildInstaller({"needsplayer", "KestrinNeedsPlayer", "flash_version = \"10.0.0.0\"\n"});
+    {
+        SCOPED_TRACE("missing");
+        TPlayerControl control(TPlayerControl::None);
+        TRun run(setup, AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, PlayerMessage("10.0.0.0"), true);
+        Screenshot(run.Wizard.Handle(), Lang() + "-failure-player");
+        // The download button opens the page in the default browser, as often as it is pressed.
+        ForgetCalls(setup);
+        run.Wizard.Click(TControl::GetPlayer);
+        run.Wizard.Click(TControl::GetPlayer);
+        EXPECT_TRUE(WaitFor([] { return BrowserCalls().size() >= 2; }, 10000));
+        const std::vector<std::string> calls = BrowserCalls();
+        ASSERT_EQ(calls.size(), 2u);
+        for (const std::string& call : calls) {
+            const std::string program = "\"" + BrowserProgram() + "\" ";
+            EXPECT_EQ(Upper(call.substr(0, program.size())), Upper(program)) << call;
+            EXPECT_EQ(call.substr(program.size(), 8), "https://") << call;
+        }
+        EXPECT_EQ(calls[0], calls[1]);
+        EXPECT_EQ(run.Wizard.Page(), TPage::Failure);
+        EXPECT_EQ(Quit(run), 2);
+    }
+    {
+        SCOPED_TRACE("too old");
+        TPlayerControl control(TPlayerControl::Old);
+        TRun run(setup, AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, PlayerMessage("10.0.0.0"), true);
+        EXPECT_EQ(Quit(run), 2);
+    }
+    {
+        SCOPED_TRACE("too old, version not checked");
+        TPlayerControl control(TPlayerControl::Old);
+        TRun run(BuildInstaller({"nocheck", "KestrinNoCheck", "flash_version = \"10.0.0.0\"\nver_check = false\n"}),
+                 AsAdmin(Account()));
+        ExpectWelcomePage(run.Wizard, Texts().Welcome("KestrinNoCheck"));
+        run.Wizard.Click(TControl::Cancel);
+        EXPECT_EQ(run.Process.Wait(), 1);
+    }
+    {
+        SCOPED_TRACE("missing, no version asked for");
+        TPlayerControl control(TPlayerControl::None);
+        TRun run(BuildInstaller({"noversion", "KestrinNoVersion", ""}), AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, PlayerMessage(""), true);
+        EXPECT_EQ(Quit(run), 2);
+    }
+}
+
+// A running screensaver (its mutex held) stops the wizard at start; the download button shows
+// only when the player check had failed as well.
+TEST(WizardFailures, RunningScreensaver) {
+    const std::string setup = BuildInstaller({"running", "KestrinRunning", ""});
+    TRunningScreensaver running(Guid("running"));
+    ASSERT_TRUE(running.Held());
+    {
+        TRun run(setup, AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, false);
+        EXPECT_EQ(Quit(run), 2);
+    }
+    {
+        TPlayerControl control(TPlayerControl::None);
+        TRun run(setup, AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, true);
+        EXPECT_EQ(Quit(run), 2);
+    }
+}
+
+// A directory typed into the path box that does not exist: Install shows the page naming it
+// with a trailing backslash, and nothing is made.
+TEST(WizardFailures, MissingDirectoryTypedIntoThePathBox) {
+    const std::string setup = WalkInstaller();
+    TUninstallEntry entry(WalkName);
+    const std::string missing = "C:\\kestrin-no-such-dir-" + std::to_string(GetCurrentProcessId()) + "\\deeper";
+    TRun run(setup, AsAdmin(Account()));
+    const TWizard& w = run.Wizard;
+    w.Click(TControl::Next);
+    w.Click(TControl::Agree);
+    w.Click(TControl::Next);
+    w.Click(TControl::ChangePath);
+    // Typed with the keyboard into the box, as a user does.
+    w.Activate();
+    POINT box = w.Centre(TControl::Path);
+    ClickPoint(box.x, box.y);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(w.Get(TControl::Path), EM_SETSEL, 0, -1, SMTO_NORMAL, WaitMs, &result);
+    TypeText(missing);
+    ASSERT_EQ(w.TextOf(TControl::Path), missing);
+    w.PostClick(TControl::Next);
+    ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
+    ExpectFailurePage(w, Texts().DirectoryMissing(missing + "\\"), false);
+    EXPECT_EQ(GetFileAttributesA(("C:\\kestrin-no-such-dir-" + std::to_string(GetCurrentProcessId())).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(entry.Exists());
+    EXPECT_EQ(Quit(run), 3);
+}
+
+// Names that would leave the installation directory or name a device are invalid data: the
+// failure page at start, or in silent mode no page and no installation.
+TEST(WizardFailures, InvalidScreensaverNamesWriteNothing) {
+    SetCurrentScreenSaver("C:\\previous.scr");
+    int n = 0;
+    for (const char* name : {"..\\x", "a:b", "CON", "name."}) {
+        for (bool silent : {false, true}) {
+            if (silent && n > 1) continue;  // silent mode: the names that reach outside
+            SCOPED_TRACE(std::string(name) + (silent ? " silent" : ""));
+            TFixedDirectory fixed;
+            TUninstallEntry entry(name);
+            // The tool refuses such names; a later item of the same name wins in the installer.
+            const std::string setup = BuildInstaller(
+                {"invalid" + std::to_string(n) + (silent ? "s" : ""), "KestrinInvalid",
+                 fixed.Manifest() + (silent ? "silent = true\n" : "") + "[[item]]\nname = \"SCRName\"\ntext = '" +
+                     name + "'\n"});
+            TProcess process(setup, AsAdmin(Account()));
+            if (silent) {
+                bool formSeen = false;
+                EXPECT_EQ(RunSilently(process, formSeen), 2);
+                EXPECT_FALSE(formSeen);
+            } else {
+                TWizard w(process.WaitForForm());
+                ExpectFailurePage(w, One(Texts().InvalidData), false);
+                w.Click(TControl::Next);
+                EXPECT_EQ(process.Wait(), 2);
+            }
+            EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{});
+            EXPECT_EQ(DirectoryNames(WindowsPath(fixed.Dir.File(""))), std::vector<std::string>{"target"});
+            EXPECT_FALSE(entry.Exists());
+        }
+        ++n;
+    }
+    EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+}
+
+// The screensaver file cannot be replaced (held open without sharing by another program, or a
+// directory of its name): the error box, then the failure page; the old file is unchanged and
+// nothing else is written.
+TEST(WizardFailures, WriteFaultsShowTheErrorBoxAndKeepWhatWasThere) {
+    const std::string name = "KestrinFault";
+    TFixedDirectory fixed;
+    const std::string setup = BuildInstaller({"fault", name, fixed.Manifest() + IconLine()});
+    const std::string scr = fixed.Path + "\\" + name + ".scr";
+    TUninstallEntry entry(name);
+    SetCurrentScreenSaver("C:\\previous.scr");
+    for (bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "held open" : "a directory of that name");
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (locked) {
+            testing_support::WriteFile(scr, ToBytes("the screensaver that was there"));
+            holder = CreateFileA(scr.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        } else {
+            ASSERT_TRUE(CreateDirectoryA(scr.c_str(), nullptr));
+        }
+        TRun run(setup, AsAdmin(Account()));
+        const TWizard& w = run.Wizard;
+        w.Click(TControl::Next);
+        ASSERT_EQ(w.Page(), TPage::Options);
+        w.PostClick(TControl::Next);
+        HWND box = run.Process.WaitForDialog();
+        ASSERT_NE(box, nullptr) << w.Describe();
+        EXPECT_EQ(Text(box), "Setup") << "captioned with the program's title";
+        const std::vector<std::string> texts = DialogTexts(box);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
+        if (locked) Screenshot(box, Lang() + "-write-failure");
+        ASSERT_TRUE(PressDialogButton(box, IDOK));
+        ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
+        ExpectFailurePage(w, One(Texts().WriteFailure), false);
+        EXPECT_EQ(Quit(run), 3);
+        if (locked) {
+            CloseHandle(holder);
+            EXPECT_EQ(ReadBytes(scr), ToBytes("the screensaver that was there"));
+        } else {
+            EXPECT_NE(GetFileAttributesA(scr.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        }
+        EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{name + ".scr"}) << "nothing else written";
+        EXPECT_FALSE(entry.Exists());
+        EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+        if (locked)
+            DeleteFileA(scr.c_str());
+        else
+            RemoveDirectoryA(scr.c_str());
+    }
+}
+
+// Silent mode: installed without a window; damaged data installs nothing (exit 2) rather than a
+// corrupt screensaver unseen; a running screensaver shows the failure page; a write fault shows
+// only the error box.
+TEST(WizardFailures, SilentModeWithEachOutcome) {
+    const std::string name = "KestrinSilent";
+    TUninstallEntry entry(name);
+    SetCurrentScreenSaver("C:\\previous.scr");
+    {
+        SCOPED_TRACE("installed");
+        TFixedDirectory fixed;
+        const std::string setup = BuildInstaller({"silent", name, fixed.Manifest() + "silent = true\n" + IconLine()});
+        TProcess process(setup, AsAdmin(Account()));
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), 0);
+        EXPECT_FALSE(formSeen);
+        const TInstalled installed{fixed.Path + "\\", name, Guid("silent"), false};
+        ExpectInstalledFiles(installed);
+        ExpectUninstallEntry(entry, installed);
+        EXPECT_EQ(CurrentScreenSaver(), ShortPath(installed.Scr()));
+        SetCurrentScreenSaver("C:\\previous.scr");
+    }
+    {
+        SCOPED_TRACE("digest mismatch");
+        TFixedDirectory fixed;
+        const std::string setup =
+            BuildInstaller({"silentdigest", name, fixed.Manifest() + "silent = true\nmxf = \"0000\"\n"});
+        TUninstallEntry fresh(name);
+        TProcess process(setup, AsAdmin(Account()));
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), 2);
+        EXPECT_FALSE(formSeen);
+        EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{});
+        EXPECT_FALSE(fresh.Exists());
+        EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+    }
+    {
+        SCOPED_TRACE("screensaver running");
+        TFixedDirectory fixed;
+        const std::string setup = BuildInstaller({"silentrunning", name, fixed.Manifest() + "silent = true\n"});
+        TUninstallEntry fresh(name);
+        TRunningScreensaver running(Guid("silentrunning"));
+        TRun run(setup, AsAdmin(Account()));
+        ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, false);
+        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{});
+        EXPECT_FALSE(fresh.Exists());
+    }
+    {
+        SCOPED_TRACE("write fault");
+        TFixedDirectory fixed;
+        const std::string setup = BuildInstaller({"silentfault", name, fixed.Manifest() + "silent = true\n"});
+        TUninstallEntry fresh(name);
+        ASSERT_TRUE(CreateDirectoryA((fixed.Path + "\\" + name + ".scr").c_str(), nullptr));
+        TProcess process(setup, AsAdmin(Account()));
+        HWND box = process.WaitForDialog();
+        ASSERT_NE(box, nullptr);
+        const std::vector<std::string> texts = DialogTexts(box);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
+        EXPECT_EQ(process.WaitForForm(0), nullptr) << "silent: no wizard window";
+        ASSERT_TRUE(PressDialogButton(box, IDOK));
+        EXPECT_EQ(process.Wait(), 3);
+        EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{name + ".scr"});
+        EXPECT_FALSE(fresh.Exists());
+        EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+        RemoveDirectoryA((fixed.Path + "\\" + name + ".scr").c_str());
+    }
+}
