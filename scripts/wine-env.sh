@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Wine environment of one cross build: a private prefix and a display.
 #
-#   wine-env.sh setup BUILD_DIR      fresh prefix (wineboot); an Xvfb on the first free display
-#                                    when DISPLAY is not set; both recorded in BUILD_DIR/wine-env/
+#   wine-env.sh setup BUILD_DIR      fresh prefix (wineboot), Japanese fonts mapped, a small drive
+#                                    K: where mounting is allowed; an Xvfb on the first free
+#                                    display when DISPLAY is not set; recorded in BUILD_DIR/wine-env/
 #   wine-env.sh cleanup BUILD_DIR    stops the prefix's wineserver and the Xvfb setup started
 #   wine-env.sh run BUILD_DIR EXE .. runs a Windows program under Wine in that environment
 #   wine-env.sh exec BUILD_DIR CMD . runs any command (a script calling wine) in it
@@ -54,6 +55,18 @@ load_display() {
   fi
 }
 
+# A drive K: of 128 KB, for the tests of a full disk: a tmpfs where this machine lets us mount
+# one (as root), no drive otherwise (those tests then report themselves skipped).
+mount_small_drive() {
+  local dir=$state/small-drive
+  mkdir -p "$dir"
+  if mount -t tmpfs -o size=128k,mode=0777 kestrin-small "$dir" 2>/dev/null; then
+    ln -sfn "$dir" "$WINEPREFIX/dosdevices/k:"
+  else
+    rmdir "$dir"
+  fi
+}
+
 cleanup() {
   # A server still going down would write into the prefix that setup is about to make anew.
   if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
@@ -62,7 +75,27 @@ cleanup() {
     kill "$pid" 2>/dev/null || true
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   fi
+  if mountpoint -q "$state/small-drive" 2>/dev/null; then umount "$state/small-drive" || true; fi
   rm -rf "$state"
+  rm -f "$WINEPREFIX/dosdevices/k:"
+}
+
+# The form's font and the Japanese system fonts do not exist under Wine: they are mapped to the
+# IPA Gothic faces of Debian's fonts-ipafont-gothic, so that Japanese pages show as designed.
+map_japanese_fonts() {
+  local reg=$state/fonts.reg face
+  {
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    # The form's face and the usual Japanese faces of dialogs and edits.
+    for face in "MS UI Gothic" "MS Gothic"; do printf '"%s"="IPAGothic"\r\n' "$face"; done
+    printf '"%s"="IPAPGothic"\r\n' "MS PGothic"
+  } > "$reg"
+  if ! fc-list 2>/dev/null | grep -q IPAGothic; then
+    echo "wine-env: no IPAGothic font (Debian's fonts-ipafont-gothic); Japanese pages use Wine's fallback" >&2
+    return 0
+  fi
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+  wineserver -w
 }
 
 case "$verb" in
@@ -79,6 +112,8 @@ case "$verb" in
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
+    map_japanese_fonts
+    mount_small_drive
     echo "Wine prefix $WINEPREFIX, display $DISPLAY"
     ;;
   cleanup) cleanup ;;

@@ -261,6 +261,41 @@ TEST(WizardFailures, WriteFaultsShowTheErrorBoxAndKeepWhatWasThere) {
     }
 }
 
+// A disk too small for the screensaver (the small drive K: of the test environment): the same
+// error box and failure page, the older file that was there unchanged, no scratch file left.
+TEST(WizardFullDisk, ShowsTheErrorBoxAndKeepsTheOlderFile) {
+    if (GetDriveTypeA("K:\\") == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "no small drive K: here (the test environment could not mount one)";
+    const std::string name = "KestrinFull";
+    const std::string dir = "K:\\full";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string scr = dir + "\\" + name + ".scr";
+    testing_support::WriteFile(scr, ToBytes("the older screensaver"));
+    ASSERT_GT(PayloadBytes("saver.scr").size(), 128u * 1024) << "the payload must not fit on the drive";
+    const std::string setup = BuildInstaller({"fulldisk", name, "install_path = '" + dir + "'\n" + IconLine()});
+    TUninstallEntry entry(name);
+    SetCurrentScreenSaver("C:\\previous.scr");
+    TRun run(setup, AsAdmin(Account()));
+    const TWizard& w = run.Wizard;
+    w.Click(TControl::Next);
+    ASSERT_EQ(w.Page(), TPage::Options);
+    w.PostClick(TControl::Next);
+    HWND box = run.Process.WaitForDialog();
+    ASSERT_NE(box, nullptr) << w.Describe();
+    const std::vector<std::string> texts = DialogTexts(box);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
+    ASSERT_TRUE(PressDialogButton(box, IDOK));
+    ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
+    ExpectFailurePage(w, One(Texts().WriteFailure), false);
+    EXPECT_EQ(Quit(run), 3);
+    EXPECT_EQ(ReadBytes(scr), ToBytes("the older screensaver"));
+    EXPECT_EQ(DirectoryNames(dir), std::vector<std::string>{name + ".scr"}) << "no scratch file left";
+    EXPECT_FALSE(entry.Exists());
+    EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+    DeleteFileA(scr.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 // Silent mode: installed without a window; damaged data installs nothing (exit 2) rather than a
 // corrupt screensaver unseen; a running screensaver shows the failure page; a write fault shows
 // only the error box.
