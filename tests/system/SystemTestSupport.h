@@ -48,6 +48,7 @@ public:
         }
     }
     ~TSavedValue() {
+        if (FKept) return;
         TRegKey k;
         if (!k.Open(FRoot, FKey, KEY_SET_VALUE)) return;
         if (FExisted)
@@ -55,9 +56,12 @@ public:
         else
             k.DeleteValue(FName);
     }
+    // The value as it is now stays when the object goes.
+    void Keep() { FKept = true; }
 private:
     HKEY FRoot;
     std::string FKey, FName;
+    bool FKept = false;
     bool FExisted = false;
     DWORD FType = 0, FSize = 0;
     BYTE FData[1024] = {};

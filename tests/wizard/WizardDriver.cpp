@@ -98,7 +98,9 @@ std::vector<TFound> VisibleControls(HWND form) {
     return found;
 }
 
+// KESTRIN_SHOTS_DIR when the demo asks for the pictures elsewhere.
 std::filesystem::path PagesDir() {
+    if (std::getenv("KESTRIN_SHOTS_DIR")) return testing_support::EnvPath("KESTRIN_SHOTS_DIR");
     return testing_support::EnvPath("KESTRIN_BIN_DIR") / "wizard-pages";
 }
 
@@ -453,12 +455,20 @@ void Screenshot(HWND window, const std::string& name) {
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    const std::filesystem::path target = PagesDir() / (name + ".bmp");
     std::error_code ec;
-    std::filesystem::create_directories(PagesDir(), ec);
-    std::ofstream out(testing_support::NativePath(PagesDir() / (name + ".bmp")), std::ios::binary | std::ios::trunc);
+    std::filesystem::create_directories(target.parent_path(), ec);
+    std::ofstream out(testing_support::NativePath(target), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+}
+
+void Screenshot(const TWizard& w, const std::string& name) {
+    Screenshot(w.Handle(), name);
+    // Beside the picture, what the form showed, read back from its windows.
+    std::ofstream notes(testing_support::NativePath(PagesDir() / (name + ".txt")), std::ios::binary | std::ios::trunc);
+    notes << "page: " << PageName(w.Page()) << "\n" << AnsiToUtf8(w.Describe());
 }
 
 std::vector<std::string> DialogTexts(HWND dialog) {

@@ -119,6 +119,8 @@ private:
 
 // The picture of the window's client area on the screen into <build>/wizard-pages/<name>.bmp.
 void Screenshot(HWND window, const std::string& name);
+// The form's picture, and beside it <name>.txt: "page: <name of the page>" and every control.
+void Screenshot(const TWizard& w, const std::string& name);
 
 // A message box or folder dialog: its static texts and buttons.
 std::vector<std::string> DialogTexts(HWND dialog);

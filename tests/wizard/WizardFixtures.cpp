@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <memory>
+#include <regex>
 
 using namespace testing_support;
 
@@ -125,6 +126,14 @@ TShared* const Shared = static_cast<TShared*>(::testing::AddGlobalTestEnvironmen
 
 }  // namespace
 
+void KeepCurrentScreenSaver() { Shared->ScreenSaver->Keep(); }
+
+bool UninstallEntryExists(const std::string& scrName) {
+    TRegKey k;
+    return k.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + scrName,
+                  KEY_QUERY_VALUE);
+}
+
 bool Japanese() { return GetSystemDefaultLCID() == 1041; }
 std::string Lang() { return Japanese() ? "ja" : "en"; }
 
@@ -140,15 +149,13 @@ std::string UninstallerSource() {
     return ReadBytes(source).empty() ? std::string() : source;
 }
 
-std::string BuildInstaller(const TInstallerBuild& build) {
-    auto known = Shared->Installers.find(build.Key);
+namespace {
+// Packs the manifest text into the key's own folder, once per run.
+std::string PackInstaller(const std::string& key, const std::string& manifest) {
+    auto known = Shared->Installers.find(key);
     if (known != Shared->Installers.end()) return known->second;
-    const std::filesystem::path dir = Shared->RootPath() / "installers" / build.Key;
+    const std::filesystem::path dir = Shared->RootPath() / "installers" / key;
     std::filesystem::create_directories(dir);
-    std::string manifest = "guid = \"" + Guid(build.Key) + "\"\n";
-    manifest += "scr_name = '" + build.ScrName + "'\n";
-    manifest += "scr = '" + PayloadFile("saver.scr") + "'\n";
-    manifest += build.Manifest + "\n";
     const std::string manifestFile = WindowsPathOf(dir / "manifest.toml");
     WriteFile(manifestFile, ToBytes(manifest));
     const std::string setup = WindowsPathOf(dir / "Setup.exe");
@@ -156,10 +163,48 @@ std::string BuildInstaller(const TInstallerBuild& build) {
     int code = RunTool("\"" + Bin("tools/pack/kestrin-pack.exe") + "\" build \"" + manifestFile + "\" -o \"" + setup +
                            "\" --stub \"" + Bin("src/wizard/Installer.exe") + "\"",
                        &output);
-    EXPECT_EQ(code, 0) << "kestrin-pack build of " << build.Key << ":\n" << output << "\nmanifest:\n" << manifest;
+    EXPECT_EQ(code, 0) << "kestrin-pack build of " << key << ":\n" << output << "\nmanifest:\n" << manifest;
     CopyFileA(Bin("tests/wizard/wizard_recorder.exe").c_str(), WindowsPathOf(dir / "rundll32.exe").c_str(), FALSE);
-    Shared->Installers[build.Key] = setup;
+    Shared->Installers[key] = setup;
     return setup;
+}
+
+// The manifest's file names are relative to its folder: they become full paths here.
+std::string WithFullPaths(const std::string& manifest, const std::filesystem::path& folder) {
+    static const std::regex fileLine(R"re(^(scr|readme|eula_file|left_image|top_image|uninstaller_icon)\s*=\s*"([^"]*)")re");
+    std::string out;
+    size_t start = 0;
+    while (start < manifest.size()) {
+        size_t end = manifest.find('\n', start);
+        if (end == std::string::npos) end = manifest.size();
+        const std::string line = manifest.substr(start, end - start);
+        std::smatch m;
+        if (std::regex_search(line, m, fileLine))
+            out += m[1].str() + " = '" + WindowsPathOf(folder / m[2].str()) + "'\n";
+        else
+            out += line + "\n";
+        start = end + 1;
+    }
+    return out;
+}
+}  // namespace
+
+std::string BuildInstaller(const TInstallerBuild& build) {
+    std::string manifest = "guid = \"" + Guid(build.Key) + "\"\n";
+    manifest += "scr_name = '" + build.ScrName + "'\n";
+    manifest += "scr = '" + PayloadFile("saver.scr") + "'\n";
+    manifest += build.Manifest + "\n";
+    return PackInstaller(build.Key, manifest);
+}
+
+std::string BuildDemoInstaller(const std::string& key, const std::string& extraLines) {
+    const std::filesystem::path demo = EnvPath("KESTRIN_SOURCE_DIR") / "demo";
+    const Bytes text = ReadFile(NativePath(demo / "manifest.toml"));
+    std::string manifest = WithFullPaths(std::string(text.begin(), text.end()), demo);
+    // Top-level keys go before the first table.
+    const size_t table = manifest.find("\n[");
+    manifest.insert(table == std::string::npos ? manifest.size() : table + 1, extraLines);
+    return PackInstaller(key, manifest);
 }
 
 std::vector<std::string> RundllCalls(const std::string& installer) {

@@ -30,6 +30,9 @@ struct TInstallerBuild {
     std::string Manifest;  // further manifest lines
 };
 std::string BuildInstaller(const TInstallerBuild& build);
+// The demo's installer, from demo/manifest.toml as it stands, with further lines (which must
+// not repeat its keys).
+std::string BuildDemoInstaller(const std::string& key, const std::string& extraLines = "");
 std::string Guid(const std::string& key);
 
 // What the recorders standing in for the display settings (rundll32.exe beside the installer)
@@ -62,6 +65,10 @@ public:
     TPlayerControl& operator=(const TPlayerControl&) = delete;
 };
 void RegisterPlayerControl(TPlayerControl::TBuild build);
+
+// The user's current screensaver stays as the run leaves it (for the demo), not as it was.
+void KeepCurrentScreenSaver();
+bool UninstallEntryExists(const std::string& scrName);
 
 // The Uninstall entry of a screensaver name: removed before and after the test.
 class TUninstallEntry {
