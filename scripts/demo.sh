@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main job: packs demo/manifest.toml into an installer with the real Installer.exe, checks
-# it, and runs it under Wine in a prefix of its own (build/demo/wineprefix, made anew each run).
+# it, signs it, and runs the signed file under Wine in a prefix of its own (build/demo/wineprefix, made anew each run).
 #
 #  - With a display of your own (DISPLAY set, not in CI): the wizard opens for you to click
 #    through; afterwards the demo shows what was installed.
@@ -15,6 +15,7 @@ W32=$ROOT/build/win32
 STUB=$W32/src/wizard/Installer.exe
 OUT=$ROOT/build/demo
 SETUP=$OUT/AuroraDemoSetup.exe
+SIGNED=$OUT/AuroraDemoSetup-signed.exe
 NAME=AuroraDemo
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\AuroraDemo'
 PLAYER_KEY='HKCR\CLSID\{D27CDB6E-AE6D-11cf-96B8-444553540000}\InprocServer32'
@@ -33,6 +34,21 @@ pack() {
   "$PACK" list "$SETUP"
   log "kestrin-pack verify"
   "$PACK" verify "$SETUP"
+}
+
+# Signed as a distributor signs it (here with a certificate made on the spot); the block behind
+# the program survives, and the signed file is the one the demo runs.
+sign() {
+  log "signed with osslsigncode (a self-signed certificate), then verified again"
+  local keys=$OUT/signing
+  mkdir -p "$keys"
+  [ -f "$keys/cert.pem" ] || openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Aurora Demo Distributor" \
+      -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
+  osslsigncode sign -certs "$keys/cert.pem" -key "$keys/key.pem" -n "Aurora Demo Screensaver" \
+      -in "$SETUP" -out "$SIGNED" >/dev/null
+  osslsigncode verify -CAfile "$keys/cert.pem" "$SIGNED" 2>&1 | grep -E "^(Signature verification|Succeeded|Failed)" | sed 's/^/  /'
+  "$PACK" verify "$SIGNED"
+  ls -l "$SIGNED"
 }
 
 # What the installation left: the files, the Uninstall entry, the user's screensaver.
@@ -83,7 +99,7 @@ tour() {  # lang, keep
   local lang=$1 keep=$2 log=$OUT/tour-$1.log code=0
   log "the wizard's pages in $lang"
   env LANG="$lang.UTF-8" LC_ALL="$lang.UTF-8" KESTRIN_SOURCE_DIR="$ROOT" KESTRIN_BIN_DIR="$W32" \
-      KESTRIN_SHOTS_DIR="$OUT/pages" ${keep:+KESTRIN_TOUR_KEEP=1} \
+      KESTRIN_SHOTS_DIR="$OUT/pages" KESTRIN_TOUR_INSTALLER="$SIGNED" ${keep:+KESTRIN_TOUR_KEEP=1} \
       bash scripts/wine-env.sh run "$OUT" "$W32/tests/wizard/test_wizard.exe" --gtest_filter=WizardTour.* \
       >"$log" 2>&1 || code=$?
   if [ "$code" -ne 0 ]; then
@@ -104,6 +120,7 @@ pictures() {
 }
 
 pack
+sign
 trap 'wenv cleanup "$OUT"' EXIT
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   wenv setup "$OUT" >/dev/null
@@ -111,7 +128,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   wine_in reg add "$PLAYER_KEY" /ve /d "$(wenv exec "$OUT" winepath -w "$W32/tests/system/fixtures/standin_New.dll")" /f >/dev/null
   wine_in reg add "$PLAYER_KEY" /v ThreadingModel /d Apartment /f >/dev/null
   log "the installer: the wizard is yours"
-  wine_in "$SETUP" || true
+  wine_in "$SIGNED" || true
   wenv exec "$OUT" wineserver -w
   show_installed
   echo

@@ -34,6 +34,8 @@ needs=(
   "libwine:i386          /usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe"
   "nsis                  makensis"
   "fonts-ipafont-gothic  /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+  "osslsigncode          osslsigncode"
+  "openssl               openssl"
 )
 
 present() {  # command name or path glob

@@ -464,6 +464,15 @@ void Screenshot(HWND window, const std::string& name) {
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
+void ForgetScreenshots(const std::string& prefix) {
+    const std::filesystem::path stem = PagesDir() / prefix;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(stem.parent_path(), ec)) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind(stem.filename().string(), 0) == 0) std::filesystem::remove(entry.path(), ec);
+    }
+}
+
 void Screenshot(const TWizard& w, const std::string& name) {
     Screenshot(w.Handle(), name);
     // Beside the picture, what the form showed, read back from its windows.

@@ -121,6 +121,8 @@ private:
 void Screenshot(HWND window, const std::string& name);
 // The form's picture, and beside it <name>.txt: "page: <name of the page>" and every control.
 void Screenshot(const TWizard& w, const std::string& name);
+// Removes the pictures (and their notes) whose names begin with `prefix`, e.g. "tour/en-".
+void ForgetScreenshots(const std::string& prefix);
 
 // A message box or folder dialog: its static texts and buttons.
 std::vector<std::string> DialogTexts(HWND dialog);
