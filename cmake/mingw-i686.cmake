@@ -10,3 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The shipped programs start no std::thread: they are linked with the runtime of the win32 thread
+# model, which needs no threading library (winpthread, about 30 KB with its unwind tables).
+find_program(KESTRIN_PRODUCT_LINKER ${TOOLCHAIN_PREFIX}-g++-win32)

@@ -2,13 +2,22 @@
 #include "container/md5.h"
 
 TInstallerData::TInstallerData(std::string fileName) : FFileName(std::move(fileName)) {
-    FWorker = std::thread([this] { Read(); });
+    *FWorker.Receive() = CreateThread(nullptr, 0, ReadThread, this, 0, nullptr);
+    // Without a second thread the block is read here; the window only comes later.
+    if (!FWorker.Valid()) Read();
 }
 
 TInstallerData::~TInstallerData() { Wait(); }
 
+DWORD WINAPI TInstallerData::ReadThread(LPVOID self) {
+    static_cast<TInstallerData*>(self)->Read();
+    return 0;
+}
+
 void TInstallerData::Wait() {
-    if (FWorker.joinable()) FWorker.join();
+    if (!FWorker.Valid()) return;
+    WaitForSingleObject(FWorker.Get(), INFINITE);
+    FWorker.Close();
 }
 
 void TInstallerData::Read() {
