@@ -61,6 +61,17 @@ expect_exit 1 "$PACK" get "$WORK/setup.exe" scr
 "$PACK" get "$WORK/setup.exe" nosuch --json > "$WORK/get.json" || true
 [ "$(json "$WORK/get.json" "d['found']")" = False ] || fail "get --json of a missing item"
 
+echo "-- the same inputs give the same installer"
+# Again from a copy elsewhere, at another time, under another time zone and locale: no byte may
+# come from the clock, a path, the environment or the order of a directory.
+mkdir "$WORK/copy"
+cp "$WORK/"*.toml "$WORK/"*.txt "$WORK/"*.bmp "$WORK/"*.ico "$WORK/saver.scr" "$WORK/copy/"
+sleep 1
+(cd "$WORK/copy" && env -i PATH="$PATH" TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 \
+  "$PACK" build m.toml -o again.exe --stub "$STUB")
+cmp "$WORK/setup.exe" "$WORK/copy/again.exe" || fail "two builds of the same inputs differ"
+rm -rf "$WORK/copy"
+
 echo "-- verify"
 "$PACK" verify "$WORK/setup.exe" --json > "$WORK/verify.json"
 [ "$(json "$WORK/verify.json" "d['ok']")" = True ] || fail "verify"
