@@ -92,7 +92,7 @@ const char* const KnownKeys[] = {
     "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
     "title_file", "message_ja", "message_ja_file", "message_en", "message_en_file", "left_image", "top_image",
     "top_image_visible", "uninstaller_icon", "flash_version", "silent", "force_set", "ver_check", "check_admin",
-    "install_path", "mxf", "mxl", "item"};
+    "install_path", "install_path_file", "mxf", "mxl", "item"};
 
 }  // namespace
 

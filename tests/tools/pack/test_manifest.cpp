@@ -72,6 +72,8 @@ TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
     EXPECT_EQ(m.Mxf.value_or(""), "abc");
     EXPECT_EQ(m.Mxl.value_or(0), 3u);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\nmxl = -1\n"), EManifestError);
+    WriteFile(dir.File("path.txt"), ToBytes("C:\\Savers"));
+    EXPECT_EQ(find(write("guid = \"g\"\nscr_name = \"s\"\ninstall_path_file = \"path.txt\"\n"), "InstallerPath"), "C:\\Savers");
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\ntitle = \"\xe2\x82\xac\"\ncodepage = 932\n"), EManifestError);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\neula = \"a\"\neula_file = \"b\"\n"), EManifestError);
 }
