@@ -4,6 +4,23 @@
 #include "container/uStreamUtils.h"
 #include "base/Endian.h"
 #include "container/md5.h"
+#include "container/uZLib.h"
+#include <algorithm>
+#include <zlib.h>
+
+namespace {
+
+// A checksum of a value for the key: a payload given as a zlib stream already ends with the
+// Adler-32 of its content, so the largest value costs nothing; others are summed here.
+uint32_t ValueSum(const TBuffer& data, bool packed) {
+    if (packed && data.Size() >= 4) return GetLE32(data.Data() + data.Size() - 4);  // any byte order serves
+    uLong sum = adler32(0L, Z_NULL, 0);
+    for (size_t at = 0; at < data.Size(); at += ZLibMaxSlice)
+        sum = adler32(sum, data.Data() + at, static_cast<uInt>(std::min(ZLibMaxSlice, data.Size() - at)));
+    return static_cast<uint32_t>(sum);
+}
+
+}  // namespace
 
 // The name key comes from what the block holds, so that the same items give the same bytes on
 // every run and machine. Readers take the key from the block; any value from 17 to 255 serves.
@@ -12,13 +29,13 @@ int32_t TWriteHelper::ContentKey() const {
     DigestInit(context);
     for (const TPendingItem& pending : FItems) {
         const TItemType& item = pending.Item;
-        uint8_t head[13];
+        uint8_t head[17];
         SetLE32(head, static_cast<uint32_t>(item.Name.size()));
         head[4] = static_cast<uint8_t>((item.Compressed ? 1 : 0) | (pending.Packed ? 2 : 0));
         SetLE64(head + 5, item.Data.Size());
+        SetLE32(head + 13, ValueSum(item.Data, pending.Packed));
         DigestUpdate(context, head, sizeof head);
         DigestUpdateLarge(context, item.Name.data(), item.Name.size());
-        DigestUpdateLarge(context, item.Data.Data(), item.Data.Size());
     }
     TMD5Digest digest;
     DigestFinal(context, digest);

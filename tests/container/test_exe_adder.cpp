@@ -116,7 +116,7 @@ int32_t KeyOf(const std::function<void(TWriteHelper&)>& fill, Bytes* file = null
 }  // namespace
 
 // Readers rely on a key from 17 to 255; the writer takes it from the content, so the same items
-// give the same file, and names, flags and values each move it.
+// give the same file, and names, flags and values (also those given as zlib streams) each move it.
 TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
     Bytes first, second;
     auto same = [](TWriteHelper& w) {
@@ -126,7 +126,7 @@ TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
     EXPECT_EQ(KeyOf(same, &first), KeyOf(same, &second));
     EXPECT_EQ(first, second);
 
-    std::set<int32_t> byName, byValue, byFlag;
+    std::set<int32_t> byName, byValue, byFlag, byStream;
     int flagMoves = 0;
     for (int i = 0; i < 100; ++i) {
         const std::string v = "value " + std::to_string(i);
@@ -134,6 +134,11 @@ TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
             KeyOf([&](TWriteHelper& w) { w.AddString("Item" + std::to_string(i), "same"); }),
             KeyOf([&](TWriteHelper& w) { w.AddString("InstallerTitle", v); }),
             KeyOf([&](TWriteHelper& w) { w.AddItem("InstallerTitle", v.data(), false, int32_t(v.size())); }),
+            KeyOf([&](TWriteHelper& w) {
+                TBuffer packed;
+                CompressBuffer(v.data(), v.size(), packed);
+                w.AddCompressedStream("SCR", std::move(packed));
+            }),
         };
         for (int32_t key : keys) {
             EXPECT_GE(key, 17);
@@ -142,6 +147,7 @@ TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
         byName.insert(keys[0]);
         byValue.insert(keys[1]);
         byFlag.insert(keys[2]);
+        byStream.insert(keys[3]);
         flagMoves += keys[1] != keys[2];
         EXPECT_EQ(XorItemName(XorItemName("Item" + std::to_string(i), keys[0]), keys[0]), "Item" + std::to_string(i));
     }
@@ -149,6 +155,7 @@ TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
     EXPECT_GT(byName.size(), 60u);
     EXPECT_GT(byValue.size(), 60u);
     EXPECT_GT(byFlag.size(), 60u);
+    EXPECT_GT(byStream.size(), 60u);
     EXPECT_GT(flagMoves, 90);
     // An empty block has a key in range too.
     int32_t empty = KeyOf([](TWriteHelper&) {});
