@@ -223,8 +223,6 @@ printf 'Caf\xe9 readme\r\n' > "$WORK/latin.txt"
 printf '\xff\xfeR\0e\0' > "$WORK/utf16.txt"
 printf 'line one\r\nbad \x81 byte\r\n' > "$WORK/undefined.txt"
 refused readme utf8.txt 'is UTF-8 text (line 1 '
-refused eula_file utf8.txt 'is UTF-8 text.*shows it as code page 1252 text'
-refused readme utf16.txt 'is UTF-16 text'
 refused eula_file undefined.txt 'is not code page 1252 text: byte 0x81 on line 2'
 refused message_ja_file latin.txt 'is not code page 932 text'
 refused title_file utf16.txt 'is UTF-16 text'
