@@ -148,14 +148,15 @@ printf 'guid = "g"\nscr_name = "big"\nscr = "big.scr"\n' > "$WORK/big.toml"
 "$PACK" build "$WORK/big.toml" -o "$WORK/big.exe" --stub "$STUB" 2> "$WORK/big.err"
 "$PACK" verify "$WORK/big.exe" > /dev/null 2>> "$WORK/big.err"
 [ ! -s "$WORK/big.err" ] || fail "standard error is not a terminal, yet: $(cat -v "$WORK/big.err")"
-if command -v script > /dev/null; then
-  # script runs each command on a terminal of its own; its output is what that terminal showed.
-  onterminal() { script -qec "$1" /dev/null > "$2" < /dev/null; }
-  onterminal "'$PACK' build '$WORK/big.toml' -o '$WORK/big2.exe' --stub '$STUB'" "$WORK/build.tty"
-  cmp "$WORK/big.exe" "$WORK/big2.exe" || fail "a build on a terminal gives other bytes"
-  onterminal "'$PACK' verify '$WORK/big.exe'" "$WORK/verify.tty"
-  onterminal "'$PACK' verify '$WORK/big.exe' --json" "$WORK/json.tty"
-  python3 - "$WORK" <<'PY' || fail "progress on a terminal"
+# script (util-linux, an essential package) runs each command on a terminal of its own; its
+# output is what that terminal showed.
+command -v script > /dev/null || fail "script is missing: the progress on a terminal cannot be checked"
+onterminal() { script -qec "$1" /dev/null > "$2" < /dev/null; }
+onterminal "'$PACK' build '$WORK/big.toml' -o '$WORK/big2.exe' --stub '$STUB'" "$WORK/build.tty"
+cmp "$WORK/big.exe" "$WORK/big2.exe" || fail "a build on a terminal gives other bytes"
+onterminal "'$PACK' verify '$WORK/big.exe'" "$WORK/verify.tty"
+onterminal "'$PACK' verify '$WORK/big.exe' --json" "$WORK/json.tty"
+python3 - "$WORK" <<'PY' || fail "progress on a terminal"
 import re, sys
 work = sys.argv[1]
 def read(name): return open(f'{work}/{name}', 'rb').read()
@@ -166,9 +167,6 @@ m = re.fullmatch(rb'(\rkestrin-pack: verifying the payload +\d+% *)+\r +\r(compu
 assert m and m.group(2).endswith(b'ok\r\n'), verify
 assert json.startswith(b'{') and b'%' not in json, json
 PY
-else
-  echo "script (util-linux) is missing: the progress on a terminal is not checked"
-fi
 
 echo "-- no block, damage, not an image"
 expect_exit 3 "$PACK" list "$STUB" --json
