@@ -17,9 +17,14 @@ command -v makensis >/dev/null || { echo "bench-installer: makensis is missing (
 mkdir -p "$B"
 [ -n "$UNINST" ] || UNINST=$ROOT/build/win32/tools/stub-probe/stub-probe.exe
 
-if [ ! -f "$B/Bench.scr" ] || [ "$(stat -c %s "$B/Bench.scr")" -ne $((MB * 1048576)) ]; then
-  head -c $((MB / 2 * 1048576)) /dev/urandom > "$B/Bench.scr"
-  yes 'Kestrin repetitive screensaver frame data 0123456789' | head -c $((MB / 2 * 1048576)) >> "$B/Bench.scr"
+# kestrin-pack takes only a Windows program as the screensaver: the stub heads the data.
+if [ ! -f "$B/Bench.scr" ] || [ "$(stat -c %s "$B/Bench.scr")" -ne $((MB * 1048576)) ] ||
+   [ "$(head -c 2 "$B/Bench.scr")" != MZ ]; then
+  # yes ends on SIGPIPE, which pipefail would count as a failure of the whole script.
+  cp "$STUB" "$B/Bench.scr"
+  head -c $((MB / 2 * 1048576)) /dev/urandom >> "$B/Bench.scr"
+  head -c $((MB * 1048576 - $(stat -c %s "$B/Bench.scr"))) \
+    < <(yes 'Kestrin repetitive screensaver frame data 0123456789') >> "$B/Bench.scr"
 fi
 printf 'Bench screensaver readme.\r\n' > "$B/Bench.txt"
 cp "$UNINST" "$B/BenchUninst.exe"

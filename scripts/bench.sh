@@ -18,12 +18,15 @@ fi
 for extra in scripts/bench-*.sh; do if [ -f "$extra" ]; then bash "$extra"; fi; done
 
 MB=${BENCH_MB:-256}
-if [ ! -f "$B/scr-$MB.bin" ]; then
-  head -c $((MB / 2 * 1048576)) /dev/urandom > "$B/scr-$MB.bin"
-  yes 'Kestrin repetitive screensaver frame data 0123456789' | head -c $((MB / 2 * 1048576)) >> "$B/scr-$MB.bin"
+# kestrin-pack takes only a Windows program as the screensaver: the probe program heads the data.
+if [ ! -f "$B/scr-$MB.scr" ]; then
+  cp "$STUB" "$B/scr-$MB.scr"
+  head -c $((MB / 2 * 1048576)) /dev/urandom >> "$B/scr-$MB.scr"
+  # yes ends on SIGPIPE, which pipefail would count as a failure of the whole script.
+  head -c $((MB / 2 * 1048576)) < <(yes 'Kestrin repetitive screensaver frame data 0123456789') >> "$B/scr-$MB.scr"
 fi
-SCR=$B/scr-$MB.bin
-printf 'guid = "{BENCH}"\nscr_name = "Bench"\nscr = "scr-%s.bin"\n' "$MB" > "$B/bench.toml"
+SCR=$B/scr-$MB.scr
+printf 'guid = "{BENCH}"\nscr_name = "Bench"\nscr = "scr-%s.scr"\n' "$MB" > "$B/bench.toml"
 
 # Prints "wall cpu peak_kb" of one command; its own output is discarded.
 measure() { /usr/bin/time -f '%e %U %S %M' "$@" 2>&1 >/dev/null | tail -n 1 | awk '{printf "%.2f %.2f %d", $1, $2 + $3, $4}'; }

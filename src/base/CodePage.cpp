@@ -119,33 +119,60 @@ bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out
     return !lossy && (wide.empty() || !out.empty());
 }
 
+bool CodePageToUtf8(const std::string& text, unsigned codePage, std::string& out, size_t* badAt) {
+    if (badAt) *badAt = std::string::npos;  // the system converter does not say where
+    bool ok;
+    std::u16string wide = ToUtf16(text, codePage, MB_ERR_INVALID_CHARS, ok);
+    out = ok ? Utf16ToUtf8(wide) : std::string();
+    return ok;
+}
+
 #else
 
 std::u16string AnsiToUtf16(const std::string& text) { return Utf8ToUtf16(text); }
 std::string Utf16ToAnsi(const std::u16string& text) { return Utf16ToUtf8(text); }
 
-bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out) {
+namespace {
+
+std::string IconvName(unsigned codePage) { return codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage); }
+
+// One whole conversion; false at the first sequence that is not valid in the source or has no
+// form in the target.
+bool Convert(const std::string& from, const std::string& to, const std::string& in, std::string& out,
+             size_t* badAt) {
     out.clear();
-    std::string target = codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
-    iconv_t cd = iconv_open(target.c_str(), "UTF-8");
+    if (badAt) *badAt = std::string::npos;
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    char* src = const_cast<char*>(utf8.data());
-    size_t left = utf8.size();
-    std::vector<char> buf(utf8.size() * 2 + 16);
-    bool ok = true;
+    struct TClose {
+        iconv_t Cd;
+        ~TClose() { iconv_close(Cd); }
+    } close{cd};
+    char* src = const_cast<char*>(in.data());
+    size_t left = in.size();
+    std::vector<char> buf(in.size() * 2 + 16);
     while (left > 0) {
         char* dst = buf.data();
         size_t room = buf.size();
         size_t rc = iconv(cd, &src, &left, &dst, &room);
         out.append(buf.data(), static_cast<size_t>(dst - buf.data()));
         if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-            ok = false;
-            break;
+            if (badAt) *badAt = in.size() - left;
+            out.clear();
+            return false;
         }
     }
-    iconv_close(cd);
-    if (!ok) out.clear();
-    return ok;
+    return true;
+}
+
+}  // namespace
+
+bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out) {
+    return Convert("UTF-8", IconvName(codePage), utf8, out, nullptr);
+}
+
+bool CodePageToUtf8(const std::string& text, unsigned codePage, std::string& out, size_t* badAt) {
+    return Convert(IconvName(codePage), "UTF-8", text, out, badAt);
 }
 
 #endif

@@ -13,3 +13,7 @@ std::u16string Utf8ToUtf16(const std::string& text);
 // UTF-8 text in a Windows code page (932, 1252, 65001 ...). False when the text is not UTF-8,
 // the code page is unknown, or a character has no form in it.
 bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out);
+// Text in a Windows code page as UTF-8. False when a byte or sequence is not a character of that
+// code page (a lead byte cut off at the end too) or the code page is unknown; `badAt` then gets
+// the offset of the first such byte where the converter tells it, else npos.
+bool CodePageToUtf8(const std::string& text, unsigned codePage, std::string& out, size_t* badAt = nullptr);

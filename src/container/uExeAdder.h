@@ -109,5 +109,7 @@ private:
         TItemType Item;
         bool Packed = false;  // Data holds the stored zlib stream
     };
+    // 17 to 255, drawn from the names, flags and values (uExeAdderWriter.cpp).
+    int32_t ContentKey() const;
     std::vector<TPendingItem> FItems;
 };

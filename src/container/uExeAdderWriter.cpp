@@ -2,17 +2,45 @@
 // uninstaller) do not take the compressor in.
 #include "container/uExeAdder.h"
 #include "container/uStreamUtils.h"
-#include <ctime>
+#include "base/Endian.h"
+#include "container/md5.h"
+#include "container/uZLib.h"
+#include <algorithm>
+#include <zlib.h>
 
 namespace {
-uint32_t NextKeySeed() {
-    static uint32_t counter = 0;  // distinct keys for blocks written within one clock tick
-    uint32_t x = static_cast<uint32_t>(std::time(nullptr)) ^ static_cast<uint32_t>(std::clock()) ^
-                 (++counter * 0x9E3779B9u) ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&counter));
-    x ^= x << 13; x ^= x >> 17; x ^= x << 5;
-    return x;
+
+// A checksum of a value for the key: a payload given as a zlib stream already ends with the
+// Adler-32 of its content, so the largest value costs nothing; others are summed here.
+uint32_t ValueSum(const TBuffer& data, bool packed) {
+    if (packed && data.Size() >= 4) return GetLE32(data.Data() + data.Size() - 4);  // any byte order serves
+    uLong sum = adler32(0L, Z_NULL, 0);
+    for (size_t at = 0; at < data.Size(); at += ZLibMaxSlice)
+        sum = adler32(sum, data.Data() + at, static_cast<uInt>(std::min(ZLibMaxSlice, data.Size() - at)));
+    return static_cast<uint32_t>(sum);
 }
+
 }  // namespace
+
+// The name key comes from what the block holds, so that the same items give the same bytes on
+// every run and machine. Readers take the key from the block; any value from 17 to 255 serves.
+int32_t TWriteHelper::ContentKey() const {
+    TMD5Context context;
+    DigestInit(context);
+    for (const TPendingItem& pending : FItems) {
+        const TItemType& item = pending.Item;
+        uint8_t head[17];
+        SetLE32(head, static_cast<uint32_t>(item.Name.size()));
+        head[4] = static_cast<uint8_t>((item.Compressed ? 1 : 0) | (pending.Packed ? 2 : 0));
+        SetLE64(head + 5, item.Data.Size());
+        SetLE32(head + 13, ValueSum(item.Data, pending.Packed));
+        DigestUpdate(context, head, sizeof head);
+        DigestUpdateLarge(context, item.Name.data(), item.Name.size());
+    }
+    TMD5Digest digest;
+    DigestFinal(context, digest);
+    return 17 + static_cast<int32_t>(GetLE32(digest.Bytes) % 239);
+}
 
 void TWriteHelper::AddItem(const std::string& name, const void* data, bool compressed, int32_t size) {
     TPendingItem pending;
@@ -45,7 +73,7 @@ void TWriteHelper::SaveToExe(const std::string& fileName, uint8_t trailingDataFl
         WriteInt32(file, 0);  // the file size, known at the end
         WriteUInt8(file, trailingDataFlag);
         const int64_t p1 = file.Position();
-        const int32_t key = 17 + static_cast<int32_t>(NextKeySeed() % 239);
+        const int32_t key = ContentKey();
         WriteInt32(file, key);
         WriteInt32(file, static_cast<int32_t>(FItems.size()));
         for (const TPendingItem& pending : FItems) {

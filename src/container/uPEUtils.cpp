@@ -164,6 +164,35 @@ void TPEImage::LoadFromStream(TStream& stream) {
     }
 }
 
+TPEFileFacts ReadPEFileFacts(TStream& stream) {
+    enum { Characteristics = 22, Magic = 24, Subsystem = 24 + 68, Needed = Subsystem + 2 };
+    enum : uint16_t { ExecutableImage = 0x0002, Dll = 0x2000, GuiSubsystem = 2, ConsoleSubsystem = 3 };
+    TPEFileFacts facts;
+    uint32_t lfanew;
+    try {
+        lfanew = TDOSHeader(nullptr, stream).e_lfanew();
+    } catch (const EReadError&) {
+        return facts;
+    }
+    if (int64_t(lfanew) + Needed > stream.Size()) return facts;
+    uint8_t h[Needed];
+    stream.SetPosition(lfanew);
+    stream.ReadBuffer(h, sizeof h);
+    const uint16_t magic = GetLE16(h + Magic);
+    // The subsystem field must lie inside the optional header the file header declares.
+    if (std::memcmp(h, "PE\0\0", 4) != 0 || (magic != 0x10B && magic != 0x20B) ||
+        GetLE16(h + TNTHeaders::FileHeaderOffset + 16) < Subsystem + 2 - TNTHeaders::OptionalHeaderOffset)
+        return facts;
+    facts.Wide = magic == 0x20B;
+    facts.Subsystem = GetLE16(h + Subsystem);
+    const uint16_t flags = GetLE16(h + Characteristics);
+    if (flags & Dll) facts.Kind = TPEFileKind::Library;
+    else if ((flags & ExecutableImage) && (facts.Subsystem == GuiSubsystem || facts.Subsystem == ConsoleSubsystem))
+        facts.Kind = TPEFileKind::Program;
+    else facts.Kind = TPEFileKind::OtherImage;
+    return facts;
+}
+
 void TPEImage::SaveToStream(TStream& stream) {
     if (!DOSHeader || !NTHeaders) return;
     DOSHeader->SaveToStream(stream, 0);

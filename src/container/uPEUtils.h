@@ -142,6 +142,22 @@ public:
     int64_t FileSize = 0;
 };
 
+// What a file's headers say it is. The model above takes 32-bit images only; this reads no more
+// than the DOS header, the NT signature, the file header and the start of the optional header,
+// so it also tells 64-bit images apart, and never raises for what it reads.
+enum class TPEFileKind {
+    NotAnImage,  // no DOS header, NT signature or known optional header (also when cut short)
+    Program,     // marked executable, not a DLL, for the Windows GUI or console subsystem
+    Library,     // a DLL
+    OtherImage,  // an image not meant to be started: a driver, a boot image, not marked executable
+};
+struct TPEFileFacts {
+    TPEFileKind Kind = TPEFileKind::NotAnImage;
+    bool Wide = false;        // PE32+ (64-bit)
+    uint16_t Subsystem = 0;
+};
+TPEFileFacts ReadPEFileFacts(TStream& stream);
+
 // Interprets one section; a derived class names the section it accepts and calls Attach
 // from its constructor (a base constructor cannot reach the derived overrides).
 class TSectionDataOperator {

@@ -18,6 +18,7 @@ public:
         uint64_t take = std::min<uint64_t>(size, FLimit - std::min(FLimit, FDigested));
         if (take) DigestUpdateLarge(FContext, data, static_cast<size_t>(take));
         FDigested += take;
+        if (FProgress) Tell();
         if (!FPayload || size == 0) return;
         const size_t at = FPayload->Size();
         // Doubling: a large payload is moved a few times at most, and pages never written to
@@ -33,12 +34,32 @@ public:
         return VariantDigestToText(d);
     }
     uint64_t Digested() const { return FDigested; }
+    // Progress counts stored bytes: the stream's place inside the value being read, after those
+    // of the values before it.
+    void Watch(const TProgress* progress, TStream* stream, uint64_t total) {
+        FProgress = progress;
+        FStream = stream;
+        FTotal = total;
+    }
+    void StartValue(const TItemRecord& r) { FValue = &r; }
+    void EndValue() {
+        FBefore += FValue->StoredLength;
+        if (FProgress) (*FProgress)(FBefore, FTotal);
+    }
 
 private:
+    void Tell() {
+        const int64_t in = FStream->Position() - FValue->ValuePosition;
+        (*FProgress)(FBefore + static_cast<uint64_t>(std::clamp<int64_t>(in, 0, FValue->StoredLength)), FTotal);
+    }
     TMD5Context FContext;
     uint64_t FLimit;
     uint64_t FDigested = 0;
     TBuffer* FPayload;
+    const TProgress* FProgress = nullptr;
+    TStream* FStream = nullptr;
+    const TItemRecord* FValue = nullptr;
+    uint64_t FBefore = 0, FTotal = 0;
 };
 
 void StreamValue(TStream& stream, const TItemRecord& r, TPayloadSink& sink) {
@@ -58,7 +79,7 @@ void StreamValue(TStream& stream, const TItemRecord& r, TPayloadSink& sink) {
 
 }  // namespace
 
-TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload) {
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload, const TProgress* progress) {
     items.clear();
     TPayloadCheck check;
     std::vector<TItemRecord> scr;
@@ -87,9 +108,16 @@ TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* 
         }
     }
     TPayloadSink sink(mxl, payload);
+    if (progress) {
+        uint64_t total = 0;
+        for (const TItemRecord& r : scr) total += r.StoredLength;
+        sink.Watch(progress, &reader.Stream(), total);
+    }
     for (const TItemRecord& r : scr) {
         if (sink.Full()) break;
+        sink.StartValue(r);
         StreamValue(reader.Stream(), r, sink);
+        sink.EndValue();
     }
     check.Computed = sink.Text();
     check.Length = sink.Digested();

@@ -4,6 +4,7 @@
 // from the block through inflate into the digest in one pass, so that no compressed copy of a
 // large payload is held.
 #pragma once
+#include "base/Progress.h"
 #include "container/uExeAdder.h"
 #include <string>
 
@@ -17,4 +18,6 @@ struct TPayloadCheck {
 // Reads every item of the block. The "SCR" values are joined into `payload` instead of being
 // items of their own (pass nullptr to only digest them); the digest is computed as they are read.
 // Raises what the container reader raises for a damaged block; `found` says whether there is one.
-TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload);
+// `progress`, when given, hears how many of the payload's stored bytes have been read.
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload,
+                          const TProgress* progress = nullptr);

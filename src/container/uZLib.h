@@ -2,6 +2,7 @@
 #pragma once
 #include "base/Buffer.h"
 #include "base/Classes.h"
+#include "base/Progress.h"
 #include "base/SysUtils.h"
 
 KESTRIN_EXCEPTION(EZLibError, Exception);
@@ -16,8 +17,10 @@ const char* ZLibMessage(int code);
 inline constexpr size_t ZLibMaxSlice = size_t(1) << 30;
 
 // Deflates the whole input into output (replaced). Raises EZCompressionError. (uZLibDeflate.cpp)
+// With `progress` the input is fed a megabyte at a time and each one reported; the output is
+// the same either way.
 void CompressBuffer(const void* input, size_t inputSize, TBuffer& output,
-                    TCompressionLevel level = TCompressionLevel::clDefault);
+                    TCompressionLevel level = TCompressionLevel::clDefault, const TProgress* progress = nullptr);
 // Inflates one whole zlib stream into output (replaced). sizeHint 0 means none.
 // Any zlib result but success and stream end raises EZDecompressionError with zlib's text.
 void DecompressBuffer(const void* input, size_t inputSize, TBuffer& output, size_t sizeHint = 0);

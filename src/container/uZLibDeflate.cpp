@@ -27,14 +27,17 @@ struct TDeflater {
 
 }  // namespace
 
-void CompressBuffer(const void* input, size_t inputSize, TBuffer& output, TCompressionLevel level) {
+void CompressBuffer(const void* input, size_t inputSize, TBuffer& output, TCompressionLevel level,
+                    const TProgress* progress) {
+    // Deflate's output does not depend on how its input is sliced.
+    const size_t maxSlice = progress ? size_t(1) << 20 : ZLibMaxSlice;
     TBuffer out;
     out.Resize(((inputSize + inputSize / 10 + 12) + 255) & ~size_t(255));
     TDeflater d(ZLevel(level));
     auto* in = static_cast<const uint8_t*>(input);
     size_t inLeft = inputSize, produced = 0;
     for (;;) {
-        size_t slice = std::min(inLeft, ZLibMaxSlice);
+        size_t slice = std::min(inLeft, maxSlice);
         d.Z.next_in = const_cast<Bytef*>(in);
         d.Z.avail_in = static_cast<uInt>(slice);
         bool last = slice == inLeft;
@@ -47,6 +50,7 @@ void CompressBuffer(const void* input, size_t inputSize, TBuffer& output, TCompr
         size_t consumed = slice - d.Z.avail_in;
         in += consumed;
         inLeft -= consumed;
+        if (progress) (*progress)(inputSize - inLeft, inputSize);
         if (rc == Z_STREAM_END) break;
         if (produced == out.Size()) out.Resize(out.Size() + 256);
     }

@@ -5,6 +5,8 @@
 #include "container/uZLib.h"
 #include <gtest/gtest.h>
 #include <cstring>
+#include <functional>
+#include <set>
 
 using namespace testing_support;
 
@@ -95,22 +97,70 @@ TEST(ExeAdder, BlockLayoutMatchesTheStoredFormat) {
     EXPECT_EQ(std::memcmp(&b[b.size() - 4], "PLWS", 4), 0);
 }
 
-TEST(ExeAdder, KeysStayInRangeAndNamesUnscramble) {
-    for (int i = 0; i < 40; ++i) {
-        TStubFile f;
-        TWriteHelper w;
-        w.AddString("InstallerTitle", "t");
-        w.SaveToExe(f.Path, 0);
-        TMemoryStream s;
-        s.LoadFromFile(f.Path);
-        int32_t key = 0;
-        ASSERT_TRUE(FindDataBlock(f.Path, s, key));
-        EXPECT_GE(key, 17);
-        EXPECT_LE(key, 255);
-        EXPECT_EQ(ReadInt32(s), 1);
-        EXPECT_EQ(XorItemName(XorItemName("InstallerTitle", key), key), "InstallerTitle");
-        EXPECT_NE(XorItemName("InstallerTitle", key), "InstallerTitle");
+namespace {
+
+// The stored name key of the block that `fill` writes behind a fresh stub.
+int32_t KeyOf(const std::function<void(TWriteHelper&)>& fill, Bytes* file = nullptr) {
+    TStubFile f;
+    TWriteHelper w;
+    fill(w);
+    w.SaveToExe(f.Path, 0);
+    TMemoryStream s;
+    s.LoadFromFile(f.Path);
+    int32_t key = 0;
+    EXPECT_TRUE(FindDataBlock(f.Path, s, key));
+    if (file) *file = ReadFile(f.Path);
+    return key;
+}
+
+}  // namespace
+
+// Readers rely on a key from 17 to 255; the writer takes it from the content, so the same items
+// give the same file, and names, flags and values (also those given as zlib streams) each move it.
+TEST(ExeAdder, KeysComeFromTheContentAndStayInRange) {
+    Bytes first, second;
+    auto same = [](TWriteHelper& w) {
+        w.AddString("GUID", "{1234}");
+        w.AddItem("raw", "xyz", false, 3);
+    };
+    EXPECT_EQ(KeyOf(same, &first), KeyOf(same, &second));
+    EXPECT_EQ(first, second);
+
+    std::set<int32_t> byName, byValue, byFlag, byStream;
+    int flagMoves = 0;
+    for (int i = 0; i < 100; ++i) {
+        const std::string v = "value " + std::to_string(i);
+        int32_t keys[] = {
+            KeyOf([&](TWriteHelper& w) { w.AddString("Item" + std::to_string(i), "same"); }),
+            KeyOf([&](TWriteHelper& w) { w.AddString("InstallerTitle", v); }),
+            KeyOf([&](TWriteHelper& w) { w.AddItem("InstallerTitle", v.data(), false, int32_t(v.size())); }),
+            KeyOf([&](TWriteHelper& w) {
+                TBuffer packed;
+                CompressBuffer(v.data(), v.size(), packed);
+                w.AddCompressedStream("SCR", std::move(packed));
+            }),
+        };
+        for (int32_t key : keys) {
+            EXPECT_GE(key, 17);
+            EXPECT_LE(key, 255);
+        }
+        byName.insert(keys[0]);
+        byValue.insert(keys[1]);
+        byFlag.insert(keys[2]);
+        byStream.insert(keys[3]);
+        flagMoves += keys[1] != keys[2];
+        EXPECT_EQ(XorItemName(XorItemName("Item" + std::to_string(i), keys[0]), keys[0]), "Item" + std::to_string(i));
     }
+    // 100 draws from 239 values give about 81 distinct ones; a key that ignored a part would give 1.
+    EXPECT_GT(byName.size(), 60u);
+    EXPECT_GT(byValue.size(), 60u);
+    EXPECT_GT(byFlag.size(), 60u);
+    EXPECT_GT(byStream.size(), 60u);
+    EXPECT_GT(flagMoves, 90);
+    // An empty block has a key in range too.
+    int32_t empty = KeyOf([](TWriteHelper&) {});
+    EXPECT_GE(empty, 17);
+    EXPECT_LE(empty, 255);
 }
 
 TEST(ExeAdder, FlaggedBlockAtEndOfImageSurvivesAppendedData) {

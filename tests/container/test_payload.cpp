@@ -76,3 +76,50 @@ TEST(Payload, LengthBeyondTheDataDigestsAllAndAFileWithoutABlockIsRefused) {
     EXPECT_THROW(never = new TDataBlockReader(none.Path), EReadError);
     delete never;
 }
+
+// Progress counts the payload's stored bytes, compressed or not, rising to their sum; the check
+// is the same as without it.
+TEST(Payload, ProgressRisesThroughTheStoredBytesOfEveryScreensaverValue) {
+    const Bytes noise = RandomBytes(700000, 3);
+    std::string a(3000000, 'a'), b(noise.begin(), noise.end());
+    for (size_t i = 0; i < a.size(); i += 5) a[i] = static_cast<char>(i * 7);
+    TPayloadFile f;
+    TWriteHelper w;
+    w.AddItem("SCR", a.data(), true, static_cast<int32_t>(a.size()));
+    w.AddString("GUID", "{G}");
+    w.AddItem("SCR", b.data(), false, static_cast<int32_t>(b.size()));
+    w.AddString("mxl", Mxl(static_cast<uint32_t>(a.size() + b.size())));
+    w.SaveToExe(f.Path, 0);
+    uint64_t stored = 0;
+    {
+        TDataBlockReader reader(f.Path);
+        TItemRecord r;
+        while (reader.Next(r)) {
+            if (r.Name == "SCR") stored += r.StoredLength;
+            reader.SkipValue(r);
+        }
+    }
+    ASSERT_GT(stored, b.size());
+    ASSERT_LT(stored, a.size() + b.size());  // the first value is stored compressed
+
+    struct TSeen {
+        std::vector<std::pair<uint64_t, uint64_t>> Calls;
+        static void Report(void* c, uint64_t done, uint64_t total) { static_cast<TSeen*>(c)->Calls.push_back({done, total}); }
+    } seen;
+    const TProgress progress{&TSeen::Report, &seen};
+    TDataBlockReader watched(f.Path), plain(f.Path);
+    TItemTypes items;
+    TBuffer payload;
+    TPayloadCheck check = ReadPayload(watched, items, &payload, &progress);
+    EXPECT_EQ(check.Computed, ReadPayload(plain, items, nullptr).Computed);
+    EXPECT_EQ(payload.Size(), a.size() + b.size());
+    ASSERT_GT(seen.Calls.size(), 4u);
+    for (size_t i = 0; i < seen.Calls.size(); ++i) {
+        EXPECT_EQ(seen.Calls[i].second, stored);
+        EXPECT_LE(seen.Calls[i].first, stored);
+        if (i) {
+            EXPECT_GE(seen.Calls[i].first, seen.Calls[i - 1].first);
+        }
+    }
+    EXPECT_EQ(seen.Calls.back().first, stored);
+}

@@ -156,3 +156,55 @@ TEST(PEImage, SectionOperatorAcceptsOnlyItsSection) {
     EXPECT_TRUE(HighBitSet(SetHighBit(5)));
     EXPECT_EQ(ClearHighBit(SetHighBit(5)), 5u);
 }
+
+namespace {
+TPEFileFacts Facts(const Bytes& bytes) {
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), bytes.size());
+    return ReadPEFileFacts(s);
+}
+}  // namespace
+
+// A screensaver must be a program Windows can start: 32- or 64-bit, GUI or console; a DLL, a
+// driver or anything without the headers is told apart, and no cut of the headers raises.
+TEST(PEImage, FileFactsTellProgramsFromLibrariesAndOtherFiles) {
+    Bytes gui = BuildTypicalPE();
+    Put16(gui, TestLfanew + 24 + 68, 2);
+    TPEFileFacts f = Facts(gui);
+    EXPECT_EQ(f.Kind, TPEFileKind::Program);
+    EXPECT_FALSE(f.Wide);
+    EXPECT_EQ(f.Subsystem, 2);
+    EXPECT_EQ(Facts(ReadFile(Fixture("tiny.exe"))).Kind, TPEFileKind::Program);
+
+    Bytes wide = gui;  // the fields read lie at the same places in both optional headers
+    Put16(wide, TestLfanew + 24, 0x20B);
+    Put16(wide, TestLfanew + 20, 240);
+    f = Facts(wide);
+    EXPECT_EQ(f.Kind, TPEFileKind::Program);
+    EXPECT_TRUE(f.Wide);
+
+    Bytes dll = gui;
+    Put16(dll, TestLfanew + 22, 0x2102);
+    EXPECT_EQ(Facts(dll).Kind, TPEFileKind::Library);
+    Bytes driver = gui;
+    Put16(driver, TestLfanew + 24 + 68, 1);  // native
+    EXPECT_EQ(Facts(driver).Kind, TPEFileKind::OtherImage);
+    Bytes boot = gui;
+    Put16(boot, TestLfanew + 24 + 68, 10);  // EFI application
+    EXPECT_EQ(Facts(boot).Kind, TPEFileKind::OtherImage);
+    Bytes notExecutable = gui;
+    Put16(notExecutable, TestLfanew + 22, 0x0100);
+    EXPECT_EQ(Facts(notExecutable).Kind, TPEFileKind::OtherImage);
+
+    Bytes rom = gui;
+    Put16(rom, TestLfanew + 24, 0x107);
+    Bytes shortHeader = gui;
+    Put16(shortHeader, TestLfanew + 20, 68);  // ends before the subsystem
+    Bytes noSignature = gui;
+    noSignature[TestLfanew + 1] = 'X';
+    for (const Bytes& b : {rom, shortHeader, noSignature, ToBytes("MZ but no more"), ToBytes("plain text, long enough"),
+                           Bytes()})
+        EXPECT_EQ(Facts(b).Kind, TPEFileKind::NotAnImage);
+    for (size_t n = 0; n < TestLfanew + 24 + 70; ++n)
+        EXPECT_EQ(Facts(Bytes(gui.begin(), gui.begin() + n)).Kind, TPEFileKind::NotAnImage) << n;
+}

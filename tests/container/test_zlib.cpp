@@ -114,3 +114,33 @@ TEST(ZLib, StreamingInflateMatchesWholeBufferAndSkipsTrailingBytes) {
     shortStream.SetPosition(0);
     EXPECT_THROW(InflateFromStream(shortStream, packed.size(), partial), EReadError);
 }
+
+// A build watched on a terminal must give the same bytes as one that is not: fed a megabyte at a
+// time for its reports, deflate writes the same stream.
+TEST(ZLib, CompressionWithProgressReportsEachSliceAndWritesTheSameStream) {
+    Bytes data = RandomBytes(1500000, 5);
+    for (size_t i = 0; i < 2500000; ++i) data.push_back(uint8_t("frame data 0123456789"[i % 21] + (i / 100000)));
+    struct TSeen {
+        std::vector<std::pair<uint64_t, uint64_t>> Calls;
+        static void Report(void* c, uint64_t done, uint64_t total) { static_cast<TSeen*>(c)->Calls.push_back({done, total}); }
+    } seen;
+    const TProgress progress{&TSeen::Report, &seen};
+    for (TCompressionLevel level : {TCompressionLevel::clFastest, TCompressionLevel::clDefault, TCompressionLevel::clMax}) {
+        seen.Calls.clear();
+        TBuffer plain, watched;
+        CompressBuffer(data.data(), data.size(), plain, level);
+        CompressBuffer(data.data(), data.size(), watched, level, &progress);
+        ASSERT_EQ(Bytes(watched.Data(), watched.Data() + watched.Size()), Bytes(plain.Data(), plain.Data() + plain.Size()));
+        ASSERT_GE(seen.Calls.size(), 4u);  // four megabytes at least
+        for (size_t i = 0; i < seen.Calls.size(); ++i) {
+            EXPECT_EQ(seen.Calls[i].second, data.size());
+            if (i) {
+                EXPECT_GE(seen.Calls[i].first, seen.Calls[i - 1].first);
+            }
+        }
+        EXPECT_EQ(seen.Calls.back().first, data.size());
+    }
+    TBuffer empty;
+    CompressBuffer(nullptr, 0, empty, TCompressionLevel::clDefault, &progress);
+    EXPECT_EQ(Inflate(Bytes(empty.Data(), empty.Data() + empty.Size())), Bytes());
+}

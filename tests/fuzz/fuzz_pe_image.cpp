@@ -1,4 +1,4 @@
-// Loads arbitrary bytes as a PE image; whatever loads must save and load again to the same layout.
+// Reads the header facts of arbitrary bytes and loads them as a PE image; whatever loads must save and load again to the same layout.
 #include "container/uPEUtils.h"
 #include <cstdlib>
 #include <cstring>
@@ -6,12 +6,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMemoryStream in;
     in.WriteBuffer(data, size);
+    // The header facts never raise; whatever the model loads, they call a 32-bit image.
+    const TPEFileFacts facts = ReadPEFileFacts(in);
     TPEImage image;
     try {
         image.LoadFromStream(in);
     } catch (const EReadError&) {
         return 0;
     }
+    if (facts.Kind == TPEFileKind::NotAnImage || facts.Wide) std::abort();
     TMemoryStream out;
     image.SaveToStream(out);
     TPEImage again;

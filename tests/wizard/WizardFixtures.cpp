@@ -85,9 +85,11 @@ struct TShared : ::testing::Environment {
 
         std::filesystem::create_directories(Root->Path() / "payload");
         std::filesystem::create_directories(Root->Path() / "viewer");
-        Bytes scr = RandomBytes(150000, 20240611);
-        scr[0] = 'M';
-        scr[1] = 'Z';
+        // kestrin-pack takes only a Windows program as the screensaver: a test program with a
+        // random tail.
+        Bytes scr = ReadBytes(Bin("tests/wizard/wizard_recorder.exe"));
+        const Bytes tail = RandomBytes(150000, 20240611);
+        scr.insert(scr.end(), tail.begin(), tail.end());
         WriteFile(PayloadFile("saver.scr"), scr);
         WriteFile(PayloadFile("readme.txt"), ToBytes("Kestrin wizard test readme\r\nsecond line\r\n"));
         WriteFile(PayloadFile("icon.ico"), ReadFile(SourceFile("demo/files/icon.ico")));

@@ -1,9 +1,12 @@
 #include "Manifest.h"
+#include "Json.h"
 #include "base/CodePage.h"
+#include "container/uPEUtils.h"
 #include "container/uBitmapFile.h"
 #include "container/uIconFile.h"
 #include "base/Classes.h"
 #include "base/Endian.h"
+#include <algorithm>
 #include <cctype>
 #include <toml++/toml.h>
 
@@ -68,8 +71,15 @@ struct TLoader {
         auto file = String(key + "_file");
         if (inlineText && file) Fail(key, "give either \"" + key + "\" or \"" + key + "_file\", not both");
         if (inlineText) return Encode(key, *inlineText, codePage);
-        if (file) return ReadFileBytes(key + "_file", *file);
+        if (file) return TextFile(key + "_file", *file, codePage);
         return std::nullopt;
+    }
+
+    // A text file is stored as it is, so it must already be what the installer shows.
+    std::string TextFile(const std::string& key, const std::string& path, unsigned codePage) const {
+        std::string bytes = ReadFileBytes(key, path), why;
+        if (!LooksLikeText(bytes, codePage, why)) Fail(key, "\"" + path + "\" " + why);
+        return bytes;
     }
 
     void Add(const std::string& name, const std::string& value) { Result.Items.push_back({name, value, Compress}); }
@@ -82,7 +92,7 @@ const char* const KnownKeys[] = {
     "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
     "title_file", "message_ja", "message_ja_file", "message_en", "message_en_file", "left_image", "top_image",
     "top_image_visible", "uninstaller_icon", "flash_version", "silent", "force_set", "ver_check", "check_admin",
-    "install_path", "mxf", "mxl", "item"};
+    "install_path", "install_path_file", "mxf", "mxl", "item"};
 
 }  // namespace
 
@@ -133,6 +143,48 @@ bool LooksLikeIco(const std::string& b, std::string& why) {
         why = "is not an icon the installer can use (" + e.Message() + ")";
         return false;
     }
+}
+
+namespace {
+
+size_t LineAt(const std::string& text, size_t offset) {
+    return 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+std::string Hex2(unsigned char c) {
+    const char* digits = "0123456789ABCDEF";
+    return std::string("0x") + digits[c >> 4] + digits[c & 15];
+}
+
+}  // namespace
+
+// The installer shows these texts as ANSI text of the code page; it converts nothing.
+bool LooksLikeText(const std::string& b, unsigned codePage, std::string& why) {
+    const std::string cp = "code page " + std::to_string(codePage);
+    if (b.size() >= 2 && ((b[0] == '\xFF' && b[1] == '\xFE') || (b[0] == '\xFE' && b[1] == '\xFF'))) {
+        why = "is UTF-16 text, but the installer shows it as " + cp + " text: save it in " + cp;
+        return false;
+    }
+    if (size_t nul = b.find('\0'); nul != std::string::npos) {
+        why = "is not text: it holds a NUL byte (line " + std::to_string(LineAt(b, nul)) + ")";
+        return false;
+    }
+    auto wide = std::find_if(b.begin(), b.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (codePage != 65001 && wide != b.end() && IsValidUtf8(b)) {
+        why = "is UTF-8 text (line " + std::to_string(LineAt(b, static_cast<size_t>(wide - b.begin()))) +
+              " has the first character beyond ASCII), but the installer shows it as " + cp + " text: save it in " + cp;
+        return false;
+    }
+    std::string utf8;
+    size_t bad = std::string::npos;
+    if (!CodePageToUtf8(b, codePage, utf8, &bad)) {
+        why = "is not " + cp + " text";
+        if (bad != std::string::npos && bad < b.size())
+            why += ": byte " + Hex2(static_cast<unsigned char>(b[bad])) + " on line " + std::to_string(LineAt(b, bad)) +
+                   " is no character of it";
+        return false;
+    }
+    return true;
 }
 
 TManifest LoadManifest(const std::string& fileName) {
@@ -202,12 +254,22 @@ TManifest LoadManifest(const std::string& fileName) {
     l.AddFlag("InstallerVerCheck", "ver_check");
     if (auto v = l.Text("install_path", l.CodePage)) l.Add("InstallerPath", *v);
     if (auto v = l.Text("eula", l.CodePage)) l.Add("InstallerEULA", *v);
-    if (auto path = l.String("readme")) l.Add("InstallerReadme", l.ReadFileBytes("readme", *path));
+    if (auto path = l.String("readme")) l.Add("InstallerReadme", l.TextFile("readme", *path, l.CodePage));
 
     if (auto path = l.String("scr")) {
         l.Result.HasScr = true;
         try {
             TFileStream file(l.Path(*path), fmOpenRead | fmShareDenyWrite);
+            const TPEFileFacts facts = ReadPEFileFacts(file);
+            const std::string saver = "\"" + *path + "\" ";
+            const std::string need = "; the screensaver must be a 32- or 64-bit Windows program (GUI or console)";
+            if (facts.Kind == TPEFileKind::NotAnImage)
+                l.Fail("scr", saver + "is not a Windows program (no executable header)" + need);
+            if (facts.Kind == TPEFileKind::Library) l.Fail("scr", saver + "is a DLL, not a program" + need);
+            if (facts.Kind == TPEFileKind::OtherImage)
+                l.Fail("scr", saver + "is a Windows image that cannot be started as a program (subsystem " +
+                                  std::to_string(facts.Subsystem) + ", or not marked executable)" + need);
+            file.SetPosition(0);
             int64_t size = file.Size();
             if (size > 0x7FFFFFFF) l.Fail("scr", "file \"" + *path + "\" is too large for an item");
             l.Result.Scr.Resize(static_cast<size_t>(size));

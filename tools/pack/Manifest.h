@@ -37,3 +37,6 @@ bool IsPlainFileName(const std::string& name);
 bool IsSingleStringPattern(const std::string& pattern);
 bool LooksLikeBmp(const std::string& bytes, std::string& why);
 bool LooksLikeIco(const std::string& bytes, std::string& why);
+// Text the installer can show as it is in that code page: not UTF-16, no NUL, not UTF-8 beyond
+// ASCII when the code page is another, and every byte a character of the code page.
+bool LooksLikeText(const std::string& bytes, unsigned codePage, std::string& why);

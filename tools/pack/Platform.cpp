@@ -2,8 +2,11 @@
 
 #ifdef _WIN32
 #include "win32/uModule.h"
+#include <cstdio>
+#include <io.h>
 
 std::string ExecutableDirectory() { return ModuleDirectory(); }
+bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 #else
 #include <unistd.h>
@@ -16,4 +19,6 @@ std::string ExecutableDirectory() {
     std::string s(path.data(), static_cast<size_t>(n));
     return s.substr(0, s.find_last_of('/') + 1);
 }
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 #endif

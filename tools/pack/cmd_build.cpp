@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Manifest.h"
 #include "Platform.h"
+#include "ProgressLine.h"
 #include "base/FileOps.h"
 #include "container/uExeAdder.h"
 #include "container/md5.h"
@@ -86,7 +87,9 @@ int CmdBuild(const TVerbArgs& args) {
             std::thread& T;
             ~TJoin() { if (T.joinable()) T.join(); }
         } join{digest};
-        if (manifest.CompressScr && !scr.Empty()) CompressBuffer(scr.Data(), scr.Size(), packed);
+        TProgressLine line("compressing the screensaver", StderrIsTerminal());
+        if (manifest.CompressScr && !scr.Empty())
+            CompressBuffer(scr.Data(), scr.Size(), packed, TCompressionLevel::clDefault, line.Sink());
     } catch (const std::exception& e) {
         PrintError(outPath + ": " + e.what());
         return ExitDamaged;

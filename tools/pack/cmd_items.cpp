@@ -2,6 +2,8 @@
 #include "container/uPayload.h"
 #include "Commands.h"
 #include "Json.h"
+#include "Platform.h"
+#include "ProgressLine.h"
 #include "Sha256.h"
 #include "container/md5.h"
 #include "container/uExeAdder.h"
@@ -132,7 +134,8 @@ int CmdVerify(const TVerbArgs& args) {
         TDataBlockReader reader(file);
         found = reader.Found();
         TItemTypes items;
-        TPayloadCheck check = ReadPayload(reader, items, nullptr);
+        TProgressLine line("verifying the payload", !json && StderrIsTerminal());
+        TPayloadCheck check = ReadPayload(reader, items, nullptr, line.Sink());
         expected = check.Expected;
         digest = check.Computed;
         length = check.Length;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace testing_support;
+using namespace std::string_literals;
 
 TEST(Manifest, PlainFileNames) {
     for (const char* ok : {"Saver", "My Saver", "a.b", "COM10", "console"}) EXPECT_TRUE(IsPlainFileName(ok)) << ok;
@@ -46,7 +47,10 @@ TEST(Manifest, PicturesAreRefusedExactlyWhenTheInstallerCannotDrawThem) {
 
 TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
     TempDir dir;
-    WriteFile(dir.File("s.scr"), ToBytes("payload"));
+    Bytes program = ReadFile(Fixture("tiny.exe"));
+    ASSERT_FALSE(program.empty());
+    const std::string payload = std::string(program.begin(), program.end()) + "payload";
+    WriteFile(dir.File("s.scr"), ToBytes(payload));
     auto write = [&](const std::string& text) {
         WriteFile(dir.File("m.toml"), ToBytes(text));
         return LoadManifest(dir.File("m.toml"));
@@ -57,7 +61,7 @@ TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
     };
     TManifest m = write("guid = \"g\"\nscr_name = \"s\"\nscr = \"s.scr\"\ncheck_admin = false\n");
     EXPECT_TRUE(m.HasScr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Scr.Data()), m.Scr.Size()), "payload");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Scr.Data()), m.Scr.Size()), payload);
     EXPECT_FALSE(m.Mxf);
     EXPECT_FALSE(m.Mxl);
     EXPECT_EQ(find(m, "InstallerCheckAdmin"), std::string(1, '\0'));
@@ -68,8 +72,35 @@ TEST(Manifest, ItemsCarryComputedDigestAndLengthUnlessOverridden) {
     EXPECT_EQ(m.Mxf.value_or(""), "abc");
     EXPECT_EQ(m.Mxl.value_or(0), 3u);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\nmxl = -1\n"), EManifestError);
+    WriteFile(dir.File("path.txt"), ToBytes("C:\\Savers"));
+    EXPECT_EQ(find(write("guid = \"g\"\nscr_name = \"s\"\ninstall_path_file = \"path.txt\"\n"), "InstallerPath"), "C:\\Savers");
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\ntitle = \"\xe2\x82\xac\"\ncodepage = 932\n"), EManifestError);
     EXPECT_THROW(write("guid = \"g\"\nscr_name = \"s\"\neula = \"a\"\neula_file = \"b\"\n"), EManifestError);
+}
+
+// Text files are stored as they are: they must already be text of the code page they are shown in.
+TEST(Manifest, TextFilesMustBeTextOfTheirCodePage) {
+    std::string why;
+    for (unsigned cp : {1252u, 932u, 65001u}) EXPECT_TRUE(LooksLikeText("plain\r\ntext\t\f", cp, why)) << cp << why;
+    EXPECT_TRUE(LooksLikeText("", 1252, why));
+    EXPECT_TRUE(LooksLikeText("na\xefve \x80", 1252, why)) << why;
+    EXPECT_TRUE(LooksLikeText("\x93\xfa\x96\x7b", 932, why)) << why;  // two kanji
+    EXPECT_TRUE(LooksLikeText("\xef\xbb\xbfna\xc3\xafve", 65001, why)) << why;
+
+    const std::pair<std::string, const char*> refused[] = {
+        {"\xef\xbb\xbfplain", "is UTF-8 text (line 1 "},          // a byte-order mark is beyond ASCII too
+        {"a\nb\nna\xc3\xafve", "is UTF-8 text (line 3 "},
+        {"\xff\xfe" "a\0"s, "is UTF-16 text"},
+        {"text\0more"s, "holds a NUL byte"},
+        {"\n\n\x8d", "byte 0x8D on line 3 is no character of it"},
+    };
+    for (const auto& [text, reason] : refused) {
+        EXPECT_FALSE(LooksLikeText(text, 1252, why)) << text;
+        EXPECT_NE(why.find(reason), std::string::npos) << why;
+    }
+    EXPECT_FALSE(LooksLikeText("ok\x93", 932, why));  // a lead byte cut off at the end
+    EXPECT_NE(why.find("not code page 932 text"), std::string::npos) << why;
+    EXPECT_FALSE(LooksLikeText("na\xefve", 65001, why));
 }
 
 TEST(CommandLine, OptionsStandAnywhereAndUnknownOnesAreRefused) {

@@ -17,7 +17,9 @@ expect_exit() {  # expected status, command...
 }
 
 cp "$SRC/demo/files/"* "$WORK/"
-head -c 300000 /dev/urandom > "$WORK/saver.scr"
+# The screensaver must be a Windows program: the sample program with a large tail.
+cp "$STUB" "$WORK/saver.scr"
+head -c 300000 /dev/urandom >> "$WORK/saver.scr"
 printf 'repeat%.0s' $(seq 1 20000) >> "$WORK/saver.scr"
 cat > "$WORK/m.toml" <<TOML
 guid = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}"
@@ -61,6 +63,17 @@ expect_exit 1 "$PACK" get "$WORK/setup.exe" scr
 "$PACK" get "$WORK/setup.exe" nosuch --json > "$WORK/get.json" || true
 [ "$(json "$WORK/get.json" "d['found']")" = False ] || fail "get --json of a missing item"
 
+echo "-- the same inputs give the same installer"
+# Again from a copy elsewhere, at another time, under another time zone and locale: no byte may
+# come from the clock, a path, the environment or the order of a directory.
+mkdir "$WORK/copy"
+cp "$WORK/"*.toml "$WORK/"*.txt "$WORK/"*.bmp "$WORK/"*.ico "$WORK/saver.scr" "$WORK/copy/"
+sleep 1
+(cd "$WORK/copy" && env -i PATH="$PATH" TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 \
+  "$PACK" build m.toml -o again.exe --stub "$STUB")
+cmp "$WORK/setup.exe" "$WORK/copy/again.exe" || fail "two builds of the same inputs differ"
+rm -rf "$WORK/copy"
+
 echo "-- verify"
 "$PACK" verify "$WORK/setup.exe" --json > "$WORK/verify.json"
 [ "$(json "$WORK/verify.json" "d['ok']")" = True ] || fail "verify"
@@ -72,12 +85,12 @@ expect_exit 1 "$PACK" verify "$WORK/tampered.exe"
 { cat "$WORK/m.toml"; printf '[[item]]\nname = "SCR"\nfile = "readme.txt"\n'; } > "$WORK/two.toml"
 "$PACK" build "$WORK/two.toml" -o "$WORK/two.exe" --stub "$STUB"
 expect_exit 1 "$PACK" verify "$WORK/two.exe"
-cat "$WORK/readme.txt" "$WORK/saver.scr" > "$WORK/joined.scr"
+cat "$STUB" "$WORK/saver.scr" > "$WORK/joined.scr"
 sed 's/^scr = .*/scr = "joined.scr"/' "$WORK/m.toml" > "$WORK/joined.toml"
 "$PACK" build "$WORK/joined.toml" -o "$WORK/joined.exe" --stub "$STUB"
 joined_mxf=$("$PACK" get "$WORK/joined.exe" mxf)
-{ cat "$WORK/m.toml"; printf 'mxf = "%s"\nmxl = %d\n[[item]]\nname = "SCR"\nfile = "readme.txt"\n' \
-    "$joined_mxf" "$(stat -c %s "$WORK/joined.scr")"; } > "$WORK/two-ok.toml"
+{ cat "$WORK/m.toml"; printf 'mxf = "%s"\nmxl = %d\n[[item]]\nname = "SCR"\nfile = "%s"\n' \
+    "$joined_mxf" "$(stat -c %s "$WORK/joined.scr")" "$STUB"; } > "$WORK/two-ok.toml"
 python3 - "$WORK/two-ok.toml" <<'PY'
 import sys
 # top-level keys must come before the first table: move mxf/mxl lines up
@@ -128,6 +141,33 @@ PY
   done
 done
 
+echo "-- progress on a terminal only"
+cp "$STUB" "$WORK/big.scr"
+head -c 6000000 /dev/urandom >> "$WORK/big.scr"
+printf 'guid = "g"\nscr_name = "big"\nscr = "big.scr"\n' > "$WORK/big.toml"
+"$PACK" build "$WORK/big.toml" -o "$WORK/big.exe" --stub "$STUB" 2> "$WORK/big.err"
+"$PACK" verify "$WORK/big.exe" > /dev/null 2>> "$WORK/big.err"
+[ ! -s "$WORK/big.err" ] || fail "standard error is not a terminal, yet: $(cat -v "$WORK/big.err")"
+# script (util-linux, an essential package) runs each command on a terminal of its own; its
+# output is what that terminal showed.
+command -v script > /dev/null || fail "script is missing: the progress on a terminal cannot be checked"
+onterminal() { script -qec "$1" /dev/null > "$2" < /dev/null; }
+onterminal "'$PACK' build '$WORK/big.toml' -o '$WORK/big2.exe' --stub '$STUB'" "$WORK/build.tty"
+cmp "$WORK/big.exe" "$WORK/big2.exe" || fail "a build on a terminal gives other bytes"
+onterminal "'$PACK' verify '$WORK/big.exe'" "$WORK/verify.tty"
+onterminal "'$PACK' verify '$WORK/big.exe' --json" "$WORK/json.tty"
+python3 - "$WORK" <<'PY' || fail "progress on a terminal"
+import re, sys
+work = sys.argv[1]
+def read(name): return open(f'{work}/{name}', 'rb').read()
+# Percentages on one line, each over the one before; the line is blanked before anything else.
+build, verify, json = read('build.tty'), read('verify.tty'), read('json.tty')
+assert re.fullmatch(rb'(\rkestrin-pack: compressing the screensaver +\d+% *)+\r +\r', build), build
+m = re.fullmatch(rb'(\rkestrin-pack: verifying the payload +\d+% *)+\r +\r(computed: .*)', verify, re.S)
+assert m and m.group(2).endswith(b'ok\r\n'), verify
+assert json.startswith(b'{') and b'%' not in json, json
+PY
+
 echo "-- no block, damage, not an image"
 expect_exit 3 "$PACK" list "$STUB" --json
 expect_exit 3 "$PACK" get "$STUB" GUID
@@ -144,23 +184,62 @@ expect_exit 4 "$PACK" list "$WORK/damaged.exe"
 expect_exit 4 "$PACK" verify "$WORK/damaged.exe"
 
 echo "-- manifest mistakes are refused"
-bad() {  # extra toml lines, expected message part
+bad() {  # extra toml lines, expected message part (a grep pattern)
   printf '%s\n' "$1" > "$WORK/bad.toml"
   set +e; "$PACK" build "$WORK/bad.toml" -o "$WORK/bad.exe" --stub "$STUB" 2> "$WORK/bad.err"; local rc=$?; set -e
   [ $rc -ne 0 ] || fail "accepted: $1"
   grep -q -- "$2" "$WORK/bad.err" || fail "message for '$1': $(cat "$WORK/bad.err")"
-  [ ! -e "$WORK/bad.exe" ] || fail "left an output behind for: $1"
+  [ ! -e "$WORK/bad.exe" ] && [ ! -e "$WORK/bad.exe.part" ] || fail "left an output behind for: $1"
+}
+# A file the installer cannot use: the message names the key and the file and says why.
+refused() {  # key, file, reason (a grep pattern)
+  bad $'guid = "g"\nscr_name = "ok"\n'"$1 = \"$2\"" "\"$1\": \"$2\" $3"
 }
 bad 'scr_name = "x"' '"guid": is required'
 bad 'guid = "g"' '"scr_name": is required'
 bad $'guid = "g"\nscr_name = "a\\\\b"' 'plain file name'
-bad $'guid = "g"\nscr_name = "ok"\nleft_image = "icon.ico"' 'not a picture the installer can draw'
-bad $'guid = "g"\nscr_name = "ok"\nuninstaller_icon = "left.bmp"' 'not an icon the installer can use'
+head -c 100 "$WORK/left.bmp" > "$WORK/cut.bmp"
+refused left_image icon.ico 'is not a picture the installer can draw ('
+refused top_image cut.bmp 'is not a picture the installer can draw ('
+refused uninstaller_icon left.bmp 'is not an icon the installer can use ('
+head -c -1 "$WORK/icon.ico" > "$WORK/cut.ico"
+refused uninstaller_icon cut.ico 'is not an icon the installer can use (.*runs past the file'
+# The screensaver must be a Windows program, 32- or 64-bit; a DLL or plain data is not.
+python3 - "$STUB" "$WORK/lib.dll" <<'PY'
+import struct, sys
+b = bytearray(open(sys.argv[1], 'rb').read())
+at = struct.unpack_from('<I', b, 60)[0] + 22
+struct.pack_into('<H', b, at, struct.unpack_from('<H', b, at)[0] | 0x2000)   # IMAGE_FILE_DLL
+open(sys.argv[2], 'wb').write(b)
+PY
+refused scr lib.dll 'is a DLL, not a program'
+refused scr readme.txt 'is not a Windows program (no executable header)'
+# Texts stored from files are shown as they are, as ANSI text of the manifest's code page
+# ("message_ja": 932): UTF-8 beyond ASCII, UTF-16 and bytes outside the code page are refused.
+printf 'Caf\xc3\xa9 readme\r\n' > "$WORK/utf8.txt"
+printf 'Caf\xe9 readme\r\n' > "$WORK/latin.txt"
+printf '\xff\xfeR\0e\0' > "$WORK/utf16.txt"
+printf 'line one\r\nbad \x81 byte\r\n' > "$WORK/undefined.txt"
+refused readme utf8.txt 'is UTF-8 text (line 1 '
+refused eula_file undefined.txt 'is not code page 1252 text: byte 0x81 on line 2'
+refused message_ja_file latin.txt 'is not code page 932 text'
+refused title_file utf16.txt 'is UTF-16 text'
 bad $'guid = "g"\nscr_name = "ok"\nmessage_en = "%d items"' 'exactly one %s'
 bad $'guid = "g"\nscr_name = "ok"\nmessage_en = "%s and %s"' 'exactly one %s'
 bad $'guid = "g"\nscr_name = "ok"\ncolour = 1' 'not a manifest key'
 bad $'guid = "g"\nscr_name = "ok"\nscr = "missing.scr"' 'cannot read'
 bad 'guid = ' 'line 1'
+# What the code page holds passes as it is, and a refused build leaves an existing output alone.
+iconv -f UTF-8 -t CP932 <<<'%sの説明' > "$WORK/sjis.txt"
+printf 'guid = "g"\nscr_name = "ok"\nreadme = "latin.txt"\nmessage_ja_file = "sjis.txt"\n' > "$WORK/texts.toml"
+"$PACK" build "$WORK/texts.toml" -o "$WORK/texts.exe" --stub "$STUB"
+"$PACK" get "$WORK/texts.exe" InstallerReadme | cmp - "$WORK/latin.txt" || fail "readme not stored as it is"
+printf 'codepage = 932\nguid = "g"\nscr_name = "ok"\nreadme = "sjis.txt"\n' > "$WORK/texts.toml"
+"$PACK" build "$WORK/texts.toml" -o "$WORK/texts.exe" --stub "$STUB"
+printf 'codepage = 932\nguid = "g"\nscr_name = "ok"\nreadme = "utf8.txt"\n' > "$WORK/texts.toml"
+echo previous > "$WORK/texts.exe"
+expect_exit 1 "$PACK" build "$WORK/texts.toml" -o "$WORK/texts.exe" --stub "$STUB" 2>/dev/null
+[ "$(cat "$WORK/texts.exe")" = previous ] && [ ! -e "$WORK/texts.exe.part" ] || fail "a refused build touched the output"
 expect_exit 1 "$PACK" build "$WORK/m.toml" -o "$WORK/x.exe" --stub "$WORK/text.txt"
 expect_exit 2 "$PACK" build "$WORK/m.toml"
 expect_exit 2 "$PACK" list
