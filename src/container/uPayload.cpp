@@ -4,6 +4,7 @@
 #include "container/md5.h"
 #include "container/uZLib.h"
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -11,10 +12,31 @@ namespace {
 const uint32_t MaxPayloadHint = 512u << 20;
 
 // Feeds the first `Limit` bytes to the variant digest and, when kept, appends all to the payload.
+// With a background job and room for the whole payload reserved, the digest runs on the job's
+// thread behind the inflate: the bytes below `FPublished` are final, and the buffer does not
+// move while the job reads it. Data beyond the room ends the overlap first.
 class TPayloadSink : public TByteSink {
 public:
-    TPayloadSink(uint64_t limit, TBuffer* payload) : FLimit(limit), FPayload(payload) { VariantDigestInit(FContext); }
+    TPayloadSink(uint64_t limit, TBuffer* payload, TBackgroundJob* background)
+        : FLimit(limit), FPayload(payload) {
+        VariantDigestInit(FContext);
+        if (background && payload && payload->Size() == 0 && limit > 0 && payload->Capacity() >= limit &&
+            background->Start(DigestBehind, this))
+            FBackground = background;
+    }
+    ~TPayloadSink() override { EndOverlap(); }
     void Put(const uint8_t* data, size_t size) override {
+        if (FBackground) {
+            const size_t at = FPayload->Size();
+            if (at + size <= FPayload->Capacity()) {
+                FPayload->Resize(at + size);
+                std::copy(data, data + size, FPayload->Data() + at);
+                FPublished.store(at + size, std::memory_order_release);
+                if (FProgress) Tell();
+                return;
+            }
+            EndOverlap();
+        }
         uint64_t take = std::min<uint64_t>(size, FLimit - std::min(FLimit, FDigested));
         if (take) DigestUpdateLarge(FContext, data, static_cast<size_t>(take));
         FDigested += take;
@@ -29,11 +51,15 @@ public:
     }
     bool Full() const { return !FPayload && FDigested >= FLimit; }
     std::string Text() {
+        EndOverlap();
         TMD5Digest d;
         DigestFinal(FContext, d);
         return VariantDigestToText(d);
     }
-    uint64_t Digested() const { return FDigested; }
+    uint64_t Digested() {
+        EndOverlap();
+        return FDigested;
+    }
     // Progress counts stored bytes: the stream's place inside the value being read, after those
     // of the values before it.
     void Watch(const TProgress* progress, TStream* stream, uint64_t total) {
@@ -48,6 +74,31 @@ public:
     }
 
 private:
+    // The job's side: digests what is published, up to the limit, until told to end and caught up.
+    static void DigestBehind(void* self) {
+        auto& sink = *static_cast<TPayloadSink*>(self);
+        const uint8_t* data = sink.FPayload->Data();
+        uint64_t done = 0;
+        for (;;) {
+            const bool ending = sink.FEnding.load(std::memory_order_acquire);
+            const uint64_t end = std::min<uint64_t>(sink.FPublished.load(std::memory_order_acquire), sink.FLimit);
+            if (done < end) {
+                DigestUpdateLarge(sink.FContext, data + done, static_cast<size_t>(end - done));
+                done = end;
+            } else if (ending || done >= sink.FLimit) {
+                break;
+            } else {
+                sink.FBackground->Pause();
+            }
+        }
+        sink.FDigested = done;
+    }
+    void EndOverlap() {
+        if (!FBackground) return;
+        FEnding.store(true, std::memory_order_release);
+        FBackground->Join();
+        FBackground = nullptr;
+    }
     void Tell() {
         const int64_t in = FStream->Position() - FValue->ValuePosition;
         (*FProgress)(FBefore + static_cast<uint64_t>(std::clamp<int64_t>(in, 0, FValue->StoredLength)), FTotal);
@@ -56,6 +107,9 @@ private:
     uint64_t FLimit;
     uint64_t FDigested = 0;
     TBuffer* FPayload;
+    TBackgroundJob* FBackground = nullptr;
+    std::atomic<size_t> FPublished{0};
+    std::atomic<bool> FEnding{false};
     const TProgress* FProgress = nullptr;
     TStream* FStream = nullptr;
     const TItemRecord* FValue = nullptr;
@@ -79,7 +133,8 @@ void StreamValue(TStream& stream, const TItemRecord& r, TPayloadSink& sink) {
 
 }  // namespace
 
-TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload, const TProgress* progress) {
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload, const TProgress* progress,
+                          TBackgroundJob* background) {
     items.clear();
     TPayloadCheck check;
     std::vector<TItemRecord> scr;
@@ -107,7 +162,7 @@ TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* 
         } catch (const EOutOfMemory&) {
         }
     }
-    TPayloadSink sink(mxl, payload);
+    TPayloadSink sink(mxl, payload, background);
     if (progress) {
         uint64_t total = 0;
         for (const TItemRecord& r : scr) total += r.StoredLength;

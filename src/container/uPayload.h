@@ -4,6 +4,7 @@
 // from the block through inflate into the digest in one pass, so that no compressed copy of a
 // large payload is held.
 #pragma once
+#include "base/BackgroundJob.h"
 #include "base/Progress.h"
 #include "container/uExeAdder.h"
 #include <string>
@@ -19,5 +20,6 @@ struct TPayloadCheck {
 // items of their own (pass nullptr to only digest them); the digest is computed as they are read.
 // Raises what the container reader raises for a damaged block; `found` says whether there is one.
 // `progress`, when given, hears how many of the payload's stored bytes have been read.
+// `background`, when given with a payload to keep, runs the digest behind the inflate.
 TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload,
-                          const TProgress* progress = nullptr);
+                          const TProgress* progress = nullptr, TBackgroundJob* background = nullptr);

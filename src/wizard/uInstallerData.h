@@ -2,7 +2,7 @@
 // the wizard's window. The worker only reads the file and computes; it touches no window.
 #pragma once
 #include "container/uPayload.h"
-#include "win32/uHandle.h"
+#include "win32/uThread.h"
 #include <string>
 
 class TInstallerData {
@@ -21,8 +21,6 @@ public:
 
 private:
     void Read();
-    static DWORD WINAPI ReadThread(LPVOID self);
     std::string FFileName;
-    // A system thread rather than std::thread, which takes about 100 KB of runtime with it.
-    THandle FWorker;
+    TThread FWorker;
 };

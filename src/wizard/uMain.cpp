@@ -201,6 +201,8 @@ void TfrmMain::FormCreate(TObject*) {
     bmplstImages->GetBitmap("Left", &imgLeft->Picture());
     bmplstImages->GetBitmap("Icon", &imgIcon->Picture());
     FTitle = Caption();
+    // The windows are made while the worker still reads the payload; the settings wait for it.
+    HandleNeeded();
     ReadSettings();
 
     chbxPage3SetScreenSaver->SetVisible(!FForceSet);

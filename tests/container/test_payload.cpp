@@ -3,7 +3,9 @@
 #include "container/md5.h"
 #include "container/uPayload.h"
 #include <gtest/gtest.h>
+#include <thread>
 #include <string>
+#include <memory>
 #include <vector>
 
 using namespace testing_support;
@@ -22,7 +24,105 @@ std::string Mxl(uint32_t n) {
     return s;
 }
 
+// The tests' second thread; `refuse` plays a system without one.
+class TTestJob : public TBackgroundJob {
+public:
+    explicit TTestJob(bool refuse = false) : FRefuse(refuse) {}
+    ~TTestJob() override { Join(); }
+    bool Start(void (*job)(void*), void* context) override {
+        if (FRefuse) return false;
+        ++Starts;
+        FThread = std::thread(job, context);
+        return true;
+    }
+    void Join() override {
+        if (FThread.joinable()) FThread.join();
+    }
+    void Pause() override { std::this_thread::yield(); }
+    int Starts = 0;
+private:
+    bool FRefuse;
+    std::thread FThread;
+};
+
+// A block whose screensaver is `values` (compressed or not, alternately) with the given "mxl".
+std::string PayloadBlock(TPayloadFile& f, const std::vector<std::string>& values, uint32_t mxl) {
+    TWriteHelper w;
+    std::string whole;
+    bool compressed = true;
+    for (const std::string& v : values) {
+        w.AddItem("SCR", v.data(), compressed, static_cast<int32_t>(v.size()));
+        compressed = !compressed;
+        whole += v;
+    }
+    w.AddString("mxl", Mxl(mxl));
+    w.AddString("mxf", VariantDigestOf(whole.data(), std::min<size_t>(mxl, whole.size())));
+    w.SaveToExe(f.Path, 0);
+    return whole;
+}
+
 }  // namespace
+
+// The digest on a second thread behind the inflate gives what one thread gives: with the
+// length right, shorter than the data (the data outgrows the room made for it), longer than
+// the data, and when no thread can be had.
+TEST(Payload, DigestBehindTheInflateOnASecondThreadAgreesWithOneThread) {
+    std::string big(3000000, 'x');
+    for (size_t i = 0; i < big.size(); i += 13) big[i] = static_cast<char>(i * 7);
+    const std::vector<std::string> values = {big, "middle, stored as it is", big.substr(0, 700000)};
+    const size_t total = big.size() + 23 + 700000;
+    struct TCase {
+        const char* Name;
+        uint32_t Mxl;
+        bool Refuse;
+        int Starts;
+    } cases[] = {
+        {"the whole payload", static_cast<uint32_t>(total), false, 1},
+        {"a length inside the first value", 1000001, false, 1},
+        {"a length beyond the data", static_cast<uint32_t>(total + 4096), false, 1},
+        {"no second thread", static_cast<uint32_t>(total), true, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPayloadFile f;
+        const std::string whole = PayloadBlock(f, values, c.Mxl);
+        TItemTypes items;
+        TBuffer alone, behind;
+        TDataBlockReader one(f.Path);
+        const TPayloadCheck serial = ReadPayload(one, items, &alone);
+        TTestJob job(c.Refuse);
+        TDataBlockReader two(f.Path);
+        const TPayloadCheck overlapped = ReadPayload(two, items, &behind, nullptr, &job);
+        EXPECT_EQ(job.Starts, c.Starts);
+        EXPECT_TRUE(serial.Ok());
+        EXPECT_TRUE(overlapped.Ok()) << overlapped.Computed << " " << overlapped.Expected;
+        EXPECT_EQ(overlapped.Computed, serial.Computed);
+        EXPECT_EQ(overlapped.Length, serial.Length);
+        EXPECT_EQ(overlapped.Length, std::min<size_t>(c.Mxl, whole.size()));
+        ASSERT_EQ(behind.Size(), whole.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(behind.Data()), behind.Size()), whole);
+    }
+}
+
+// A value that stops inflating half way raises the inflate error; the digest's thread has
+// ended by then (under the sanitizers a thread still reading the freed payload is a finding).
+TEST(Payload, DamagedValueEndsTheSecondThreadBeforeTheErrorLeaves) {
+    std::string big(2000000, 'y');
+    for (size_t i = 0; i < big.size(); i += 5) big[i] = static_cast<char>(i);
+    TPayloadFile f;
+    PayloadBlock(f, {big}, static_cast<uint32_t>(big.size()));
+    // The compressed stream sits behind the "host" bytes and the block header: damage its middle.
+    Bytes file = ReadFile(f.Path);
+    for (size_t i = file.size() / 2; i < file.size() / 2 + 64; ++i) file[i] ^= 0x5A;
+    WriteFile(f.Path, file);
+    TTestJob job;
+    TItemTypes items;
+    auto payload = std::make_unique<TBuffer>();
+    TDataBlockReader reader(f.Path);
+    EXPECT_ANY_THROW(ReadPayload(reader, items, payload.get(), nullptr, &job));
+    payload.reset();
+    EXPECT_EQ(job.Starts, 1);
+}
 
 TEST(Payload, ScreensaverValuesAreJoinedDigestedInOnePassAndKeptApartFromTheItems) {
     std::string a(300000, 'a'), b = "tail of the screensaver";
