@@ -4,11 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 PACK=build/native/tools/pack/kestrin-pack
 STUB=build/win32/src/wizard/Installer.exe
-SCR=build/win32/tools/stub-probe/stub-probe.exe
 OUT=build/demo
 mkdir -p "$OUT"
-# The demo's "screensaver" is any Windows program for now; the console probe serves.
-cp "$SCR" "$OUT/AuroraDemo.scr"
 echo "== kestrin-pack build"
 "$PACK" build demo/manifest.toml -o "$OUT/AuroraDemoSetup.exe" --stub "$STUB"
 ls -l "$OUT/AuroraDemoSetup.exe"
