@@ -9,7 +9,7 @@ B=build/bench
 mkdir -p "$B"
 
 echo "== Windows binary sizes (bytes)"
-find build/win32 -name '*.exe' -not -path '*/tests/*' -not -path '*/fixtures/*' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*' \
+find build/win32 \( -name '*.exe' -o -name '*.scr' \) -not -path '*/tests/*' -not -path '*/fixtures/*' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*' \
   -printf '%s\t%P\n' | sort -k2
 UNINST=build/win32/uninstaller/Uninst.exe
 if [ -f "$UNINST" ]; then

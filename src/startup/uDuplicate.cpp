@@ -5,15 +5,15 @@ namespace {
 HANDLE DuplicateMutex = nullptr;
 }
 
-bool CheckDuplicate(const std::string& name) {
+bool CheckDuplicate(const char* name) {
     ReleaseDuplicate();  // a second call must not leak the handle of the first
-    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
     if (existing) {
         ReleaseMutex(existing);  // fails harmlessly: this process never owned it
         CloseHandle(existing);
         return false;
     }
-    HANDLE created = CreateMutexA(nullptr, FALSE, name.c_str());
+    HANDLE created = CreateMutexA(nullptr, FALSE, name);
     if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
         // It appeared between the two calls (or could not be opened with full access).
         CloseHandle(created);
@@ -31,8 +31,8 @@ void ReleaseDuplicate() {
     }
 }
 
-bool MutexExists(const std::string& name) {
-    HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+bool MutexExists(const char* name) {
+    HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, name);
     if (existing) {
         CloseHandle(existing);
         return true;

@@ -1,8 +1,6 @@
 #include "startup/uInternationalUtils.h"
 #include <windows.h>
 
-bool IsJapanese() { return GetSystemDefaultLCID() == 1041; }
-
 std::string ExpandLineBreaks(const std::string& text) {
     std::string result;
     result.reserve(text.size());

@@ -89,7 +89,8 @@ TEST(ImportTable, OnlyLibrariesTheSystemMapsFromItsOwnDirectory) {
                                               "ole32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll"};
     auto bin = EnvPath("KESTRIN_BIN_DIR") / "tests";
     for (auto file : {bin / "system" / "test_system.exe", bin / "system" / "dll_probe.exe", bin / "startup" / "test_startup.exe",
-                      EnvPath("KESTRIN_BIN_DIR") / "uninstaller" / "Uninst.exe"}) {
+                      EnvPath("KESTRIN_BIN_DIR") / "uninstaller" / "Uninst.exe",
+                      EnvPath("KESTRIN_BIN_DIR") / "demo" / "saver" / "AuroraDemo.scr"}) {
         auto names = ImportedLibraries(NativePath(file));
         EXPECT_FALSE(names.empty()) << file;
         for (const auto& n : names)
