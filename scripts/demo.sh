@@ -44,6 +44,7 @@ sign() {
   mkdir -p "$keys"
   [ -f "$keys/cert.pem" ] || openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Aurora Demo Distributor" \
       -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
+  rm -f "$SIGNED"
   osslsigncode sign -certs "$keys/cert.pem" -key "$keys/key.pem" -n "Aurora Demo Screensaver" \
       -in "$SETUP" -out "$SIGNED" >/dev/null
   osslsigncode verify -CAfile "$keys/cert.pem" "$SIGNED" 2>&1 | grep -E "^(Signature verification|Succeeded|Failed)" | sed 's/^/  /'
@@ -110,6 +111,25 @@ tour() {  # lang, keep
   echo "  checked and pictured: $(cd "$OUT/pages/tour" && ls "${lang%_*}"-*.bmp | sed 's/\.bmp$//' | tr '\n' ' ')"
 }
 
+# The installed screensaver started as the system starts it, pictured, and ended by moving the
+# mouse, as a user ends it.
+run_screensaver() {
+  log "the installed screensaver, full screen"
+  wine_in 'C:\windows\AuroraDemo.scr' /s &
+  local saver=$! i
+  for i in $(seq 50); do
+    wenv exec "$OUT" xdotool search --onlyvisible --name "^Aurora Demo$" >/dev/null 2>&1 && break
+    sleep 0.2
+  done
+  sleep 1
+  wenv exec "$OUT" import -window root "$OUT/pages/screensaver.png" 2>/dev/null || true
+  wenv exec "$OUT" xdotool mousemove 10 10 sleep 0.2 mousemove 400 300 >/dev/null 2>&1 || true
+  local code=0
+  wait "$saver" || code=$?
+  echo "  it ran, drew $OUT/pages/screensaver.png and ended on a mouse move (exit code $code)"
+  [ "$code" -eq 0 ]
+}
+
 pictures() {
   log "pictures of the pages"
   local bmp
@@ -141,5 +161,6 @@ else
   tour en_US keep
   pictures
   show_installed
+  run_screensaver
   uninstall_and_check
 fi

@@ -61,7 +61,10 @@ std::string AsAdmin(const std::string& account) { return "/AsAdmin \"" + account
 TRun::TRun(const std::string& setup, const std::string& arguments)
     : Process(setup, arguments), Wizard(Process.WaitForForm()) {
     EXPECT_TRUE(Process.Started()) << setup;
-    EXPECT_NE(Wizard.Handle(), nullptr) << "no wizard window from " << setup << " " << arguments;
+    EXPECT_NE(Wizard.Handle(), nullptr) << "no wizard window from " << setup << " " << arguments << " ("
+                                        << (Process.Running() ? std::string("still running")
+                                                              : "ended with " + std::to_string(Process.Wait(0)))
+                                        << ")";
 }
 
 void ExpectButtons(const TWizard& w, bool back, const std::string& next, bool nextEnabled, bool cancel) {
