@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 #ifdef _WIN32
@@ -119,12 +120,45 @@ bool Utf8ToCodePage(const std::string& utf8, unsigned codePage, std::string& out
     return !lossy && (wide.empty() || !out.empty());
 }
 
+namespace {
+// The system maps the holes of the single-byte code pages (0x81 in 1252) to C1 controls, where
+// iconv refuses them: refused here too, so that both builds of the tool judge a file alike.
+bool HasC1Control(const std::u16string& wide) {
+    return std::any_of(wide.begin(), wide.end(), [](char16_t c) { return c >= 0x80 && c <= 0x9F; });
+}
+
+size_t CharacterLength(const std::string& text, size_t i, UINT codePage) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (codePage == CP_UTF8) return c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    return IsDBCSLeadByteEx(codePage, c) ? 2 : 1;
+}
+}  // namespace
+
 bool CodePageToUtf8(const std::string& text, unsigned codePage, std::string& out, size_t* badAt) {
-    if (badAt) *badAt = std::string::npos;  // the system converter does not say where
+    if (badAt) *badAt = std::string::npos;
+    out.clear();
+    if (!IsValidCodePage(codePage)) return false;
     bool ok;
     std::u16string wide = ToUtf16(text, codePage, MB_ERR_INVALID_CHARS, ok);
-    out = ok ? Utf16ToUtf8(wide) : std::string();
-    return ok;
+    if (ok && (codePage == CP_UTF8 || !HasC1Control(wide))) {
+        out = Utf16ToUtf8(wide);
+        return true;
+    }
+    // The system converter does not say where it failed: one character at a time, to find it.
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = CharacterLength(text, i, codePage);
+        bool one = i + n <= text.size();
+        if (one) {
+            const std::u16string w = ToUtf16(text.substr(i, n), codePage, MB_ERR_INVALID_CHARS, one);
+            one = one && (codePage == CP_UTF8 || !HasC1Control(w));
+        }
+        if (!one) {
+            if (badAt) *badAt = i;
+            return false;
+        }
+        i += n;
+    }
+    return false;
 }
 
 #else
