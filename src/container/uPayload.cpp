@@ -133,26 +133,31 @@ void StreamValue(TStream& stream, const TItemRecord& r, TPayloadSink& sink) {
 
 }  // namespace
 
-TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload, const TProgress* progress,
-                          TBackgroundJob* background) {
+TPayloadPlan ReadPayloadItems(TDataBlockReader& reader, TItemTypes& items) {
     items.clear();
-    TPayloadCheck check;
-    std::vector<TItemRecord> scr;
-    uint32_t mxl = 0;
+    TPayloadPlan plan;
     TItemRecord record;
     while (reader.Next(record)) {
         if (record.Name == "SCR") {
-            scr.push_back(record);
+            plan.Scr.push_back(record);
         } else {
             TItemType item;
             reader.ReadValue(record, item);
-            if (record.Name == "mxf") check.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
+            if (record.Name == "mxf") plan.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
             // A short "mxl" counts as absent: it does not replace an earlier one.
-            if (record.Name == "mxl" && item.Size() >= 4) mxl = GetLE32(item.Data.Data());
+            if (record.Name == "mxl" && item.Size() >= 4) plan.Mxl = GetLE32(item.Data.Data());
             items.push_back(std::move(item));
         }
         reader.SkipValue(record);
     }
+    return plan;
+}
+
+TPayloadCheck ReadPayloadValues(TDataBlockReader& reader, const TPayloadPlan& plan, TBuffer* payload,
+                                const TProgress* progress, TBackgroundJob* background) {
+    TPayloadCheck check;
+    check.Expected = plan.Expected;
+    const uint32_t mxl = plan.Mxl;
     // The digested length is the payload's size in every block the authoring tool writes: room
     // for it at once spares the copies of a growing buffer. It is only a hint; a wrong one costs
     // memory at most, and one that cannot be had is not taken.
@@ -165,10 +170,10 @@ TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* 
     TPayloadSink sink(mxl, payload, background);
     if (progress) {
         uint64_t total = 0;
-        for (const TItemRecord& r : scr) total += r.StoredLength;
+        for (const TItemRecord& r : plan.Scr) total += r.StoredLength;
         sink.Watch(progress, &reader.Stream(), total);
     }
-    for (const TItemRecord& r : scr) {
+    for (const TItemRecord& r : plan.Scr) {
         if (sink.Full()) break;
         sink.StartValue(r);
         StreamValue(reader.Stream(), r, sink);
@@ -177,4 +182,10 @@ TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* 
     check.Computed = sink.Text();
     check.Length = sink.Digested();
     return check;
+}
+
+TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload, const TProgress* progress,
+                          TBackgroundJob* background) {
+    const TPayloadPlan plan = ReadPayloadItems(reader, items);
+    return ReadPayloadValues(reader, plan, payload, progress, background);
 }

@@ -8,6 +8,7 @@
 #include "base/Progress.h"
 #include "container/uExeAdder.h"
 #include <string>
+#include <vector>
 
 struct TPayloadCheck {
     std::string Expected;  // "mxf"
@@ -23,3 +24,14 @@ struct TPayloadCheck {
 // `background`, when given with a payload to keep, runs the digest behind the inflate.
 TPayloadCheck ReadPayload(TDataBlockReader& reader, TItemTypes& items, TBuffer* payload,
                           const TProgress* progress = nullptr, TBackgroundJob* background = nullptr);
+
+// The same in two steps, for a caller that uses the items while the values are still read:
+// first every item but the "SCR" values (and where those are), then the values.
+struct TPayloadPlan {
+    std::vector<TItemRecord> Scr;
+    uint32_t Mxl = 0;
+    std::string Expected;
+};
+TPayloadPlan ReadPayloadItems(TDataBlockReader& reader, TItemTypes& items);
+TPayloadCheck ReadPayloadValues(TDataBlockReader& reader, const TPayloadPlan& plan, TBuffer* payload,
+                                const TProgress* progress = nullptr, TBackgroundJob* background = nullptr);

@@ -12,8 +12,12 @@ public:
     TInstallerData(const TInstallerData&) = delete;
     TInstallerData& operator=(const TInstallerData&) = delete;
 
+    // Waits until Items hold every item but the screensaver's values (they are the GUI thread's
+    // from then on), while the worker goes on with the payload.
+    void WaitForItems();
     // Waits for the worker; afterwards the fields below hold what it read. An unreadable or
-    // absent block gives no items, no payload, and a check that fails.
+    // absent block gives no items, no payload, and a check that fails; damaged screensaver
+    // values give no payload and a check that fails.
     void Wait();
     TItemTypes Items;
     TBuffer Payload;  // the screensaver: every "SCR" value in stored order
@@ -21,6 +25,8 @@ public:
 
 private:
     void Read();
+    void Fail();
     std::string FFileName;
+    THandle FItemsReady;
     TThread FWorker;
 };

@@ -201,8 +201,10 @@ void TfrmMain::FormCreate(TObject*) {
     bmplstImages->GetBitmap("Left", &imgLeft->Picture());
     bmplstImages->GetBitmap("Icon", &imgIcon->Picture());
     FTitle = Caption();
-    // The windows are made while the worker still reads the payload; the settings wait for it.
+    // The windows are made while the worker still reads the payload (the welcome page's too,
+    // hidden: it is the page most runs show first); the settings wait for the worker.
     HandleNeeded();
+    pnlPage1->HandleNeeded();
     ReadSettings();
 
     chbxPage3SetScreenSaver->SetVisible(!FForceSet);
@@ -228,6 +230,8 @@ void TfrmMain::FormCreate(TObject*) {
         AddSetManuallyNote();
     }
 
+    // What comes before needs only the settings; the payload is still being read until here.
+    TakePayload();
     if (CheckIntegrity()) CheckFlashPlayer();
 
     const bool running = !CheckDuplicate(FGuid);
@@ -267,7 +271,7 @@ std::string TextOf(const TItemType& item) {
 }  // namespace
 
 void TfrmMain::ReadSettings() {
-    FData.Wait();
+    FData.WaitForItems();
     TItemTypes& items = FData.Items;
     for (TItemType& item : items) {
         const std::string& n = item.Name;
@@ -304,11 +308,15 @@ void TfrmMain::ReadSettings() {
         }
     }
     FreeItems(items);
+    FReadmeStream.SetPosition(0);
+}
+
+void TfrmMain::TakePayload() {
+    FData.Wait();
     // The payload is held once: the buffer the worker filled becomes the stream itself.
     FScrStream.AdoptBuffer(std::move(FData.Payload));
     FPayloadIntact = FData.Check.Ok();
     FScrStream.SetPosition(0);
-    FReadmeStream.SetPosition(0);
 }
 
 void TfrmMain::LoadPicture(TImage& image, const TBuffer& file) {

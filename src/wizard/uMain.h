@@ -72,6 +72,7 @@ private:
     void ImageClick(TObject*) {}
     void LoadEnglishTexts();
     void ReadSettings();
+    void TakePayload();
     void LoadPicture(TImage& image, const TBuffer& file);
     void ChooseDirectory();
     bool CheckIntegrity();
