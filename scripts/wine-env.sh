@@ -86,9 +86,10 @@ map_japanese_fonts() {
   local reg=$state/fonts.reg face
   {
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-    # The form's face and the usual Japanese faces of dialogs and edits.
-    for face in "MS UI Gothic" "MS Gothic"; do printf '"%s"="IPAGothic"\r\n' "$face"; done
-    printf '"%s"="IPAPGothic"\r\n' "MS PGothic"
+    # The form's face and the usual Japanese faces; the proportional ones to the proportional
+    # IPA face, as their Latin letters are proportional too.
+    printf '"%s"="IPAPGothic"\r\n' "MS UI Gothic" "MS PGothic"
+    printf '"%s"="IPAGothic"\r\n' "MS Gothic"
   } > "$reg"
   if ! fc-list 2>/dev/null | grep -q IPAGothic; then
     echo "wine-env: no IPAGothic font (Debian's fonts-ipafont-gothic); Japanese pages use Wine's fallback" >&2
