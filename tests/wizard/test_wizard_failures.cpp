@@ -50,6 +50,24 @@ int RunSilently(TProcess& process, bool& formSeen) {
     return process.Wait(0);
 }
 
+// From the welcome page of an installer without licence to Install, which fails to write: the
+// error box (pictured when a name is given), then the failure page.
+void InstallIntoTheWriteFailure(TRun& run, const std::string& picture) {
+    const TWizard& w = run.Wizard;
+    w.Click(TControl::Next);
+    ASSERT_EQ(w.Page(), TPage::Options);
+    w.PostClick(TControl::Next);
+    HWND box = run.Process.WaitForDialog();
+    ASSERT_NE(box, nullptr) << w.Describe();
+    EXPECT_EQ(Text(box), "Setup") << "captioned with the program's title";
+    const std::vector<std::string> texts = DialogTexts(box);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
+    if (!picture.empty()) Screenshot(box, picture);
+    ASSERT_TRUE(PressDialogButton(box, IDOK));
+    ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
+    ExpectFailurePage(w, One(Texts().WriteFailure), false);
+}
+
 // A directory of its own for an installer with a fixed installation directory.
 struct TFixedDirectory {
     TempDir Dir;
@@ -231,19 +249,7 @@ TEST(WizardFailures, WriteFaultsShowTheErrorBoxAndKeepWhatWasThere) {
             ASSERT_TRUE(CreateDirectoryA(scr.c_str(), nullptr));
         }
         TRun run(setup, AsAdmin(Account()));
-        const TWizard& w = run.Wizard;
-        w.Click(TControl::Next);
-        ASSERT_EQ(w.Page(), TPage::Options);
-        w.PostClick(TControl::Next);
-        HWND box = run.Process.WaitForDialog();
-        ASSERT_NE(box, nullptr) << w.Describe();
-        EXPECT_EQ(Text(box), "Setup") << "captioned with the program's title";
-        const std::vector<std::string> texts = DialogTexts(box);
-        EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
-        if (locked) Screenshot(box, Lang() + "-write-failure");
-        ASSERT_TRUE(PressDialogButton(box, IDOK));
-        ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
-        ExpectFailurePage(w, One(Texts().WriteFailure), false);
+        InstallIntoTheWriteFailure(run, locked ? Lang() + "-write-failure" : "");
         EXPECT_EQ(Quit(run), 3);
         if (locked) {
             CloseHandle(holder);
@@ -276,17 +282,7 @@ TEST(WizardFullDisk, ShowsTheErrorBoxAndKeepsTheOlderFile) {
     TUninstallEntry entry(name);
     SetCurrentScreenSaver("C:\\previous.scr");
     TRun run(setup, AsAdmin(Account()));
-    const TWizard& w = run.Wizard;
-    w.Click(TControl::Next);
-    ASSERT_EQ(w.Page(), TPage::Options);
-    w.PostClick(TControl::Next);
-    HWND box = run.Process.WaitForDialog();
-    ASSERT_NE(box, nullptr) << w.Describe();
-    const std::vector<std::string> texts = DialogTexts(box);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), Texts().WriteFailure), texts.end());
-    ASSERT_TRUE(PressDialogButton(box, IDOK));
-    ASSERT_TRUE(w.WaitForPage(TPage::Failure)) << w.Describe();
-    ExpectFailurePage(w, One(Texts().WriteFailure), false);
+    InstallIntoTheWriteFailure(run, "");
     EXPECT_EQ(Quit(run), 3);
     EXPECT_EQ(ReadBytes(scr), ToBytes("the older screensaver"));
     EXPECT_EQ(DirectoryNames(dir), std::vector<std::string>{name + ".scr"}) << "no scratch file left";
