@@ -111,6 +111,23 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
+bool IsDottedVersion(const std::string& version) {
+    // The installer splits at "." and reads a piece that is no number as 0: "9,0,45" would ask
+    // for version 0, and the check would pass everywhere.
+    size_t pieces = 0, digits = 0;
+    for (char c : version) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 9) return false;
+        } else if (c == '.' && digits > 0) {
+            ++pieces;
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && pieces < 4;
+}
+
 bool IsSingleStringPattern(const std::string& pattern) {
     int strings = 0;
     for (size_t i = 0; i < pattern.size(); ++i) {
@@ -225,7 +242,11 @@ TManifest LoadManifest(const std::string& fileName) {
     l.AddFlag("InstallerCheckAdmin", "check_admin");
     l.Add("GUID", l.Encode("guid", *guid, l.CodePage));
     l.Add("SCRName", scrNameBytes);
-    if (auto v = l.String("flash_version")) l.Add("FlashVersion", *v);
+    if (auto v = l.String("flash_version")) {
+        if (!IsDottedVersion(*v))
+            l.Fail("flash_version", "must be up to four numbers joined by dots, e.g. \"9.0.45.0\"");
+        l.Add("FlashVersion", *v);
+    }
     l.AddFlag("InstallerSilent", "silent");
     if (auto v = l.Text("title", l.CodePage)) l.Add("InstallerTitle", *v);
     // The Japanese welcome text is only shown on Japanese systems, so it is always Shift-JIS.

@@ -35,6 +35,8 @@ struct EManifestError {
 // Checks used by the manifest loader, exposed for tests.
 bool IsPlainFileName(const std::string& name);
 bool IsSingleStringPattern(const std::string& pattern);
+// Up to four decimal numbers joined by dots: the only version text the installer compares.
+bool IsDottedVersion(const std::string& version);
 bool LooksLikeBmp(const std::string& bytes, std::string& why);
 bool LooksLikeIco(const std::string& bytes, std::string& why);
 // Text the installer can show as it is in that code page: not UTF-16, no NUL, not UTF-8 beyond

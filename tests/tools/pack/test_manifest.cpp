@@ -22,6 +22,12 @@ TEST(Manifest, WelcomePatternsTakeExactlyOneString) {
         EXPECT_FALSE(IsSingleStringPattern(bad)) << bad;
 }
 
+TEST(Manifest, PlayerVersionsAreDottedNumbers) {
+    for (const char* ok : {"9", "9.0", "9.0.45.0", "10.0.32.18"}) EXPECT_TRUE(IsDottedVersion(ok)) << ok;
+    for (const char* bad : {"", "9,0,45,0", "9.0.", ".9", "9..0", "v9", "9.0.45.0.1", "9.0 beta", "1234567890"})
+        EXPECT_FALSE(IsDottedVersion(bad)) << bad;
+}
+
 TEST(Manifest, PicturesAndIconsAreCheckedForWhatTheyClaim) {
     std::string why;
     std::string bmp = [] { auto b = ReadFile(SourceFile("demo/files/top.bmp")); return std::string(b.begin(), b.end()); }();
