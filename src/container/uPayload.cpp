@@ -20,9 +20,11 @@ public:
     TPayloadSink(uint64_t limit, TBuffer* payload, TBackgroundJob* background)
         : FLimit(limit), FPayload(payload) {
         VariantDigestInit(FContext);
-        if (background && payload && payload->Size() == 0 && limit > 0 && payload->Capacity() >= limit &&
-            background->Start(DigestBehind, this))
+        if (background && payload && payload->Size() == 0 && limit > 0 && payload->Capacity() >= limit) {
+            // Set before the start: the job may ask for it (to pause) before Start returns.
             FBackground = background;
+            if (!background->Start(DigestBehind, this)) FBackground = nullptr;
+        }
     }
     ~TPayloadSink() override { EndOverlap(); }
     void Put(const uint8_t* data, size_t size) override {

@@ -3,6 +3,7 @@
 #include "container/md5.h"
 #include "container/uPayload.h"
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 #include <string>
 #include <memory>
@@ -24,7 +25,8 @@ std::string Mxl(uint32_t n) {
     return s;
 }
 
-// The tests' second thread; `refuse` plays a system without one.
+// The tests' second thread; `refuse` plays a system without one. Start returns only once the
+// job has waited for data at least once, as a system thread that runs at once may do.
 class TTestJob : public TBackgroundJob {
 public:
     explicit TTestJob(bool refuse = false) : FRefuse(refuse) {}
@@ -32,16 +34,24 @@ public:
     bool Start(void (*job)(void*), void* context) override {
         if (FRefuse) return false;
         ++Starts;
-        FThread = std::thread(job, context);
+        FThread = std::thread([this, job, context] {
+            job(context);
+            FStarted = true;
+        });
+        while (!FStarted) std::this_thread::yield();
         return true;
     }
     void Join() override {
         if (FThread.joinable()) FThread.join();
     }
-    void Pause() override { std::this_thread::yield(); }
+    void Pause() override {
+        FStarted = true;
+        std::this_thread::yield();
+    }
     int Starts = 0;
 private:
     bool FRefuse;
+    std::atomic<bool> FStarted{false};
     std::thread FThread;
 };
 
