@@ -201,8 +201,8 @@ void TfrmMain::FormCreate(TObject*) {
     bmplstImages->GetBitmap("Left", &imgLeft->Picture());
     bmplstImages->GetBitmap("Icon", &imgIcon->Picture());
     FTitle = Caption();
-    // The windows are made while the worker still reads the payload (the welcome page's too,
-    // hidden: it is the page most runs show first); the settings wait for the worker.
+    // The windows are made while the worker still reads the block (the welcome page's too,
+    // hidden: it is the page most runs show first); the settings wait only for its items.
     HandleNeeded();
     pnlPage1->HandleNeeded();
     ReadSettings();
