@@ -8,6 +8,9 @@
 #   wine-env.sh run BUILD_DIR EXE .. runs a Windows program under Wine in that environment
 #   wine-env.sh exec BUILD_DIR CMD . runs any command (a script calling wine) in it
 #
+# On a machine whose kernel cannot run 32-bit Linux programs, Wine's 32-bit loader cannot start:
+# setup records why, and run and exec then end with 77, which the tests report as skipped.
+#
 # The tests of the cross build reach it through a CTest fixture (setup and cleanup) and the
 # emulator (run), so that ctest in the build folder works by itself.
 set -euo pipefail
@@ -67,6 +70,22 @@ mount_small_drive() {
   fi
 }
 
+# Wine's 32-bit loader is a 32-bit Linux program; some kernels are built without the emulation
+# that runs those ("Exec format error"). Prints the reason when that is so.
+loader_unrunnable() {
+  local loader=/usr/lib/wine/wine out rc=0
+  [ -x "$loader" ] || return 1
+  out=$("$loader" --version 2>&1) || rc=$?
+  [ "$rc" -eq 126 ] || return 1
+  echo "this machine cannot run Wine's 32-bit loader ($loader: ${out##*: }); its kernel runs no 32-bit Linux programs"
+}
+
+skip_if_unavailable() {
+  [ -f "$state/unavailable" ] || return 0
+  echo "wine-env: SKIPPED: $(cat "$state/unavailable")" >&2
+  exit 77
+}
+
 cleanup() {
   # A server still going down would write into the prefix that setup is about to make anew.
   if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
@@ -109,6 +128,11 @@ case "$verb" in
       start_xvfb
     fi
     load_display
+    if reason=$(loader_unrunnable); then
+      echo "$reason" > "$state/unavailable"
+      echo "wine-env: $reason: the tests that need Wine are skipped"
+      exit 0
+    fi
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
@@ -119,10 +143,12 @@ case "$verb" in
     ;;
   cleanup) cleanup ;;
   run)
+    skip_if_unavailable
     load_display
     exec wine "$@"
     ;;
   exec)
+    skip_if_unavailable
     load_display
     exec "$@"
     ;;
