@@ -73,4 +73,23 @@ inline Bytes RandomBytes(size_t n, uint32_t seed) {
 
 inline Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
+// The screensaver names that the authoring tool and the installer must judge alike
+// (tests/fixtures/scr_names.txt): the verdict, the code page of the name, the name in UTF-8.
+struct TScrNameCase {
+    bool Accepted;
+    unsigned CodePage;
+    std::string Name;
+};
+inline std::vector<TScrNameCase> ScrNameCases() {
+    std::ifstream f(SourceFile("tests/fixtures/scr_names.txt"));
+    std::vector<TScrNameCase> cases;
+    for (std::string line; std::getline(f, line);) {
+        const size_t open = line.find('"'), close = line.rfind('"');
+        if (line.empty() || line[0] == '#' || open == std::string::npos || close <= open) continue;
+        cases.push_back({line.rfind("accept", 0) == 0, static_cast<unsigned>(std::stoul(line.substr(7))),
+                         line.substr(open + 1, close - open - 1)});
+    }
+    return cases;
+}
+
 }  // namespace testing_support

@@ -1,5 +1,6 @@
 #include "uninstaller/uSelfRemoval.h"
 #include "startup/uSecurityUtils.h"
+#include "win32/uHandle.h"
 #include <windows.h>
 
 namespace {
@@ -28,21 +29,19 @@ std::string MakePrivateFolder(const std::string& parent) {
 }
 
 bool StartCopy(const std::string& copy, const std::string& original, const std::string& workingDir) {
-    HANDLE self = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0))
+    // The copy inherits this handle and waits on it; it holds its own once started.
+    THandle self;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Receive(), SYNCHRONIZE,
+                         TRUE, 0))
         return false;
-    std::string commandLine = "\"" + copy + "\" /Cleanup " + std::to_string(reinterpret_cast<uintptr_t>(self)) +
-                              " \"" + original + "\"";
+    std::string commandLine = "\"" + copy + "\" /Cleanup " +
+                              std::to_string(reinterpret_cast<uintptr_t>(self.Get())) + " \"" + original + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     bool started = CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                   workingDir.c_str(), &startup, &process) != FALSE;
-    CloseHandle(self);  // the copy holds its own
-    if (started) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    THandle thread(process.hThread), child(process.hProcess);
     return started;
 }
 }  // namespace
@@ -64,8 +63,9 @@ void RemoveSelf(const std::string& self) {
 }
 
 int FinishSelfRemoval(uintptr_t waitHandle, const std::string& original, const std::string& self) {
+    // The original's handle, inherited: closed only when the wait shows it is one.
     HANDLE first = reinterpret_cast<HANDLE>(waitHandle);
-    if (first && WaitForSingleObject(first, OriginalWaitMs) != WAIT_FAILED) CloseHandle(first);
+    if (first && WaitForSingleObject(first, OriginalWaitMs) != WAIT_FAILED) THandle(first).Close();
     TInstallation installation;
     const std::string guid = ReadGuid(self);
     if (!InstallationFromPath(original, installation) || guid.empty() || ReadGuid(original) != guid) return 0;

@@ -1,9 +1,11 @@
 #include "uninstaller/uUninstall.h"
 #include "base/FileOps.h"
 #include "container/uExeAdder.h"
+#include "container/uInstallerContract.h"
 #include "startup/uAdministrator.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
+#include "win32/uFindFile.h"
 #include "win32/uWindowsVersion.h"
 #include "system/uPathUtils.h"
 #include "system/uSetScreenSaver.h"
@@ -11,8 +13,6 @@
 #include <cstdlib>
 
 namespace {
-const char UninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char Suffix[] = "uninst.exe";
 
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()),
@@ -21,17 +21,15 @@ bool SameText(const std::string& a, const std::string& b) {
 
 // The file name as the directory lists it: a program started by its short path learns its long name.
 std::string LongFileName(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return path.substr(path.find_last_of("\\/:") + 1);
-    FindClose(search);
-    return found.cFileName;
+    const TFindFile found(path.c_str());
+    if (!found.Found()) return path.substr(path.find_last_of("\\/:") + 1);
+    return found.Data().cFileName;
 }
 
 std::string ReadUninstallString(const std::string& key) {
     TRegKey k;
     std::string text;
-    if (!k.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE) || !k.QueryText("UninstallString", 2048, text)) return "";
+    if (!k.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE) || !k.QueryText(UninstallStringValue, 2048, text)) return "";
     return Trim(text);
 }
 
@@ -69,13 +67,15 @@ std::string ElevatedParameters(const std::string& accountName, bool silent) {
     return RelaunchParameters(accountName) + (silent ? " /S" : "");
 }
 
-std::string TInstallation::UninstallKey() const { return UninstallRoot + Name; }
+std::string TInstallation::ScrPath() const { return Dir + ScrFileName(Name); }
+std::string TInstallation::TxtPath() const { return Dir + ReadmeFileName(Name); }
+std::string TInstallation::UninstallKey() const { return UninstallKeyPath(Name); }
 
 bool InstallationFromPath(const std::string& exePath, TInstallation& installation) {
     const size_t slash = exePath.find_last_of("\\/:");
     const std::string file = LongFileName(exePath);
-    const size_t n = sizeof Suffix - 1;
-    if (file.size() <= n || !SameText(file.substr(file.size() - n), Suffix)) return false;
+    const size_t n = sizeof UninstallerSuffix - 1;
+    if (file.size() <= n || !SameText(file.substr(file.size() - n), UninstallerSuffix)) return false;
     installation.Dir = slash == std::string::npos ? std::string() : exePath.substr(0, slash + 1);
     installation.Name = file.substr(0, file.size() - n);
     installation.Uninstaller = exePath;
@@ -83,14 +83,8 @@ bool InstallationFromPath(const std::string& exePath, TInstallation& installatio
 }
 
 std::string ReadGuid(const std::string& exePath) {
-    TItemType item;
-    try {
-        ReadItem(exePath, "GUID", item);
-    } catch (...) {
-        return "";  // a damaged block names nothing
-    }
-    std::string guid(reinterpret_cast<const char*>(item.Data.Data()), static_cast<size_t>(item.Size()));
-    FreeItem(item);
+    std::string guid;
+    ReadItemText(exePath, ItemName::Guid, guid);
     return guid;
 }
 

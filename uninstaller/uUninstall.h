@@ -28,16 +28,18 @@ TArguments ParseArguments(const std::string& commandLine);
 // The relaunch's parameters: the account name as the installer passes it, and the silent switch.
 std::string ElevatedParameters(const std::string& accountName, bool silent);
 
-// An installation as the uninstaller's own path tells it: D + NAME + "Uninst.exe".
+// An installation as the uninstaller's own path tells it: its directory and the name before the
+// uninstaller's suffix.
 struct TInstallation {
     std::string Dir;  // ends with "\"
     std::string Name;
     std::string Uninstaller;
-    std::string ScrPath() const { return Dir + Name + ".scr"; }
-    std::string TxtPath() const { return Dir + Name + ".txt"; }
+    std::string ScrPath() const;
+    std::string TxtPath() const;
     std::string UninstallKey() const;
 };
-// False when the file name does not end with "Uninst.exe" (any case) behind a non-empty name.
+// False when the file name does not end with the uninstaller's suffix (any case) behind a
+// non-empty name.
 bool InstallationFromPath(const std::string& exePath, TInstallation& installation);
 
 // The "GUID" item of an executable's own block; empty when there is none or the block is damaged.

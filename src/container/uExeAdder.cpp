@@ -157,6 +157,18 @@ bool ReadItem(TStream& stream, const std::string& name, const std::string& itemN
     return false;
 }
 
+bool ReadItemText(const std::string& fileName, const std::string& itemName, std::string& text) {
+    text.clear();
+    TItemType item;
+    try {
+        if (!ReadItem(fileName, itemName, item)) return false;
+    } catch (...) {
+        return false;  // a damaged block names nothing
+    }
+    text.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
+    return true;
+}
+
 void ReadItems(const std::string& fileName, TItemTypes& items) {
     FreeItems(items);
     TFileReadStream file(fileName);

@@ -38,6 +38,9 @@ bool FindDataBlock(const std::string& fileName, TStream& stream, int32_t& key);
 // that neither ends with a block nor is a PE image, EDataBlockError for a damaged block and
 // EZDecompressionError for a value that does not inflate.
 bool ReadItem(const std::string& fileName, const std::string& itemName, TItemType& item);
+// The first item of that name as text; false (and `text` empty) when there is none or the file
+// or its block cannot be read. Never raises.
+bool ReadItemText(const std::string& fileName, const std::string& itemName, std::string& text);
 // All items in stored order; empty when there is no block. On any error `items` is left empty.
 void ReadItems(const std::string& fileName, TItemTypes& items);
 // The same, from a stream whose whole content is the file; `name` stands for it in messages.

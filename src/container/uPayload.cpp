@@ -2,6 +2,7 @@
 #include "base/Endian.h"
 #include "base/SysUtils.h"
 #include "container/md5.h"
+#include "container/uInstallerContract.h"
 #include "container/uZLib.h"
 #include <algorithm>
 #include <atomic>
@@ -140,14 +141,14 @@ TPayloadPlan ReadPayloadItems(TDataBlockReader& reader, TItemTypes& items) {
     TPayloadPlan plan;
     TItemRecord record;
     while (reader.Next(record)) {
-        if (record.Name == "SCR") {
+        if (record.Name == ItemName::Scr) {
             plan.Scr.push_back(record);
         } else {
             TItemType item;
             reader.ReadValue(record, item);
-            if (record.Name == "mxf") plan.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
+            if (record.Name == ItemName::Digest) plan.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
             // A short "mxl" counts as absent: it does not replace an earlier one.
-            if (record.Name == "mxl" && item.Size() >= 4) plan.Mxl = GetLE32(item.Data.Data());
+            if (record.Name == ItemName::DigestLength && item.Size() >= 4) plan.Mxl = GetLE32(item.Data.Data());
             items.push_back(std::move(item));
         }
         reader.SkipValue(record);

@@ -21,6 +21,7 @@ public:
     // Written beside the target and then given its name: never a half-written file.
     void SaveToFile(const std::string& fileName) { FData.SaveToFile(fileName); }
     TMemoryStream& Data() { return FData.Data(); }
+    const TFileEmbedderData& EmbeddedData() const { return FData; }
 
     void Properties(TPropFiler& filer) override;
     void DefineProperties(TPropFiler& filer) override;

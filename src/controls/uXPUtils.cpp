@@ -32,22 +32,20 @@ TSystemLibrary GThemeLibrary;
 TThemeFunctions GTheme;
 int GInitCount = 0;
 
-template <class T>
-void Bind(T& fn, const char* name) { fn = GThemeLibrary.Proc<T>(name); }
 
 }  // namespace
 
 void InitializeXPUtils() {
     if (GInitCount++ > 0) return;
     if (!GThemeLibrary.Load("uxtheme.dll")) return;
-    Bind(GTheme.OpenThemeData, "OpenThemeData");
-    Bind(GTheme.CloseThemeData, "CloseThemeData");
-    Bind(GTheme.DrawThemeBackground, "DrawThemeBackground");
-    Bind(GTheme.DrawThemeParentBackground, "DrawThemeParentBackground");
-    Bind(GTheme.GetThemeBackgroundContentRect, "GetThemeBackgroundContentRect");
-    Bind(GTheme.DrawThemeText, "DrawThemeText");
-    Bind(GTheme.IsThemeActive, "IsThemeActive");
-    Bind(GTheme.IsAppThemed, "IsAppThemed");
+    BindProc(GThemeLibrary.Handle(), GTheme.OpenThemeData, "OpenThemeData");
+    BindProc(GThemeLibrary.Handle(), GTheme.CloseThemeData, "CloseThemeData");
+    BindProc(GThemeLibrary.Handle(), GTheme.DrawThemeBackground, "DrawThemeBackground");
+    BindProc(GThemeLibrary.Handle(), GTheme.DrawThemeParentBackground, "DrawThemeParentBackground");
+    BindProc(GThemeLibrary.Handle(), GTheme.GetThemeBackgroundContentRect, "GetThemeBackgroundContentRect");
+    BindProc(GThemeLibrary.Handle(), GTheme.DrawThemeText, "DrawThemeText");
+    BindProc(GThemeLibrary.Handle(), GTheme.IsThemeActive, "IsThemeActive");
+    BindProc(GThemeLibrary.Handle(), GTheme.IsAppThemed, "IsAppThemed");
     if (!GTheme.OpenThemeData || !GTheme.CloseThemeData || !GTheme.DrawThemeBackground ||
         !GTheme.DrawThemeParentBackground || !GTheme.GetThemeBackgroundContentRect || !GTheme.DrawThemeText ||
         !GTheme.IsThemeActive || !GTheme.IsAppThemed) {

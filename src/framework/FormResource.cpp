@@ -67,6 +67,13 @@ const TFormValue* TFormObject::Find(const std::string& prop) const {
     return nullptr;
 }
 
+const TFormObject* TFormObject::FindObject(const std::string& name) const {
+    if (Name == name) return this;
+    for (const TFormObject& child : Children)
+        if (const TFormObject* found = child.FindObject(name)) return found;
+    return nullptr;
+}
+
 bool TFormObject::operator==(const TFormObject& o) const {
     return ClassName == o.ClassName && Name == o.Name && Properties == o.Properties && Children == o.Children;
 }

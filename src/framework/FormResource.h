@@ -54,6 +54,8 @@ struct TFormObject {
     std::vector<TFormObject> Children;
 
     const TFormValue* Find(const std::string& prop) const;
+    // The object of that name, this one or any below it; null when there is none.
+    const TFormObject* FindObject(const std::string& name) const;
     bool operator==(const TFormObject& o) const;
 };
 

@@ -52,13 +52,11 @@ TCustomForm::~TCustomForm() {
 }
 
 void TCustomForm::LoadFormResource() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    HRSRC res = FindResourceA(inst, ClassName(), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    if (!res) throw EResNotFound(std::string("Resource ") + ClassName() + " not found");
-    HGLOBAL g = LoadResource(inst, res);
-    const void* data = g ? LockResource(g) : nullptr;
-    if (!data) throw EResNotFound(std::string("Resource ") + ClassName() + " not found");
-    ReadComponentResource(*this, data, SizeofResource(inst, res));
+    const void* data = nullptr;
+    size_t size = 0;
+    if (!FindModuleResource(ClassName(), data, size))
+        throw EResNotFound(std::string("Resource ") + ClassName() + " not found");
+    ReadComponentResource(*this, data, size);
     FCreated = true;
     OnCreate(this);
     if (Visible()) { TControl::SetVisible(false); SetVisible(true); }

@@ -1,42 +1,33 @@
 #include "startup/uDuplicate.h"
-#include <windows.h>
+#include "win32/uMutex.h"
 
 namespace {
-HANDLE DuplicateMutex = nullptr;
+TMutex DuplicateMutex;
 }
 
 bool CheckDuplicate(const char* name) {
     ReleaseDuplicate();  // a second call must not leak the handle of the first
-    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
-    if (existing) {
-        ReleaseMutex(existing);  // fails harmlessly: this process never owned it
-        CloseHandle(existing);
+    TMutex existing;
+    if (existing.Open(name, MUTEX_ALL_ACCESS)) {
+        existing.Release();  // this process never owned it
         return false;
     }
-    HANDLE created = CreateMutexA(nullptr, FALSE, name);
-    if (created && GetLastError() == ERROR_ALREADY_EXISTS) {
-        // It appeared between the two calls (or could not be opened with full access).
-        CloseHandle(created);
-        return false;
-    }
-    DuplicateMutex = created;
-    return DuplicateMutex != nullptr;
+    TMutex created;
+    // It appeared between the two calls (or could not be opened with full access).
+    if (!created.Create(name) || created.AlreadyExisted()) return false;
+    DuplicateMutex = std::move(created);
+    return true;
 }
 
 void ReleaseDuplicate() {
-    if (DuplicateMutex) {
-        ReleaseMutex(DuplicateMutex);
-        CloseHandle(DuplicateMutex);
-        DuplicateMutex = nullptr;
-    }
+    if (!DuplicateMutex.Valid()) return;
+    DuplicateMutex.Release();
+    DuplicateMutex.Close();
 }
 
 bool MutexExists(const char* name) {
-    HANDLE existing = OpenMutexA(SYNCHRONIZE, FALSE, name);
-    if (existing) {
-        CloseHandle(existing);
-        return true;
-    }
+    TMutex existing;
+    if (existing.Open(name, SYNCHRONIZE)) return true;
     // One made by another account may refuse even this access; it exists all the same.
-    return GetLastError() == ERROR_ACCESS_DENIED;
+    return existing.LastError() == ERROR_ACCESS_DENIED;
 }

@@ -1,5 +1,5 @@
 #include "startup/uInternationalUtils.h"
-#include <windows.h>
+#include "win32/uModule.h"
 
 std::string ExpandLineBreaks(const std::string& text) {
     std::string result;
@@ -15,10 +15,4 @@ std::string ExpandLineBreaks(const std::string& text) {
     return result;
 }
 
-std::string LoadLangString(unsigned id) {
-    char buffer[1024];
-    int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-    if (n <= 0) return std::string();
-    if (n >= static_cast<int>(sizeof buffer)) n = sizeof buffer - 1;
-    return ExpandLineBreaks(std::string(buffer, static_cast<size_t>(n)));
-}
+std::string LoadLangString(unsigned id) { return ExpandLineBreaks(LoadResourceString(id)); }

@@ -1,5 +1,6 @@
 #include "startup/uSecurityUtils.h"
 #include "win32/uHandle.h"
+#include "win32/uSecurity.h"
 #include "win32/uSystemLibrary.h"
 #include "win32/uWindowsVersion.h"
 #include <shellapi.h>
@@ -8,48 +9,29 @@
 
 namespace {
 
-const char* const SecurityFunctionNames[17] = {
-    "OpenProcessToken", "GetTokenInformation", "LookupAccountNameA", "GetFileSecurityA",
-    "InitializeSecurityDescriptor", "GetSecurityDescriptorDacl", "GetAclInformation", "InitializeAcl",
-    "GetAce", "EqualSid", "AddAce", "AddAccessAllowedAce", "SetSecurityDescriptorDacl",
-    "GetSecurityDescriptorControl", "SetSecurityDescriptorControl", "CreateRestrictedToken",
-    "ConvertSidToStringSidA",
-};
-enum {
-    fnOpenProcessToken = 0, fnGetTokenInformation = 1, fnLookupAccountNameA = 2, fnInitializeSecurityDescriptor = 4,
-    fnInitializeAcl = 7, fnGetAce = 8, fnAddAccessAllowedAce = 11, fnSetSecurityDescriptorDacl = 12,
-    fnSetSecurityDescriptorControl = 14, fnConvertSidToStringSidA = 16
+// The entry points bound at run time, all or none.
+struct TSecurityFunctions {
+    BOOL(WINAPI* LookupAccountNameA)(LPCSTR, LPCSTR, PSID, LPDWORD, LPSTR, LPDWORD, PSID_NAME_USE) = nullptr;
+    BOOL(WINAPI* ConvertSidToStringSidA)(PSID, LPSTR*) = nullptr;
+    BOOL(WINAPI* InitializeSecurityDescriptor)(PSECURITY_DESCRIPTOR, DWORD) = nullptr;
+    BOOL(WINAPI* InitializeAcl)(PACL, DWORD, DWORD) = nullptr;
+    BOOL(WINAPI* GetAce)(PACL, DWORD, LPVOID*) = nullptr;
+    BOOL(WINAPI* AddAccessAllowedAce)(PACL, DWORD, DWORD, PSID) = nullptr;
+    BOOL(WINAPI* SetSecurityDescriptorDacl)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL) = nullptr;
+    BOOL(WINAPI* SetSecurityDescriptorControl)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
+                                               SECURITY_DESCRIPTOR_CONTROL) = nullptr;
 };
 
-// The library handle and the address table, from the first binding to the end of the program.
+// The library handle and the entry points, from the first binding to the end of the program.
 TSystemLibrary Advapi;
-FARPROC SecurityFunctions[17] = {};
+TSecurityFunctions Security;
+bool SecurityBound = false;
 
-using TOpenProcessToken = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-using TGetTokenInformation = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
-using TLookupAccountNameA = BOOL(WINAPI*)(LPCSTR, LPCSTR, PSID, LPDWORD, LPSTR, LPDWORD, PSID_NAME_USE);
-using TConvertSidToStringSidA = BOOL(WINAPI*)(PSID, LPSTR*);
-using TInitializeSecurityDescriptor = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
-using TInitializeAcl = BOOL(WINAPI*)(PACL, DWORD, DWORD);
-using TGetAce = BOOL(WINAPI*)(PACL, DWORD, LPVOID*);
-using TAddAccessAllowedAce = BOOL(WINAPI*)(PACL, DWORD, DWORD, PSID);
-using TSetSecurityDescriptorDacl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
-using TSetSecurityDescriptorControl = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL,
-                                                    SECURITY_DESCRIPTOR_CONTROL);
-
-template <typename F> F Fn(int index) { return reinterpret_cast<F>(reinterpret_cast<void*>(SecurityFunctions[index])); }
-
-struct TSid {
-    PSID Value = nullptr;
-    ~TSid() { if (Value) FreeSid(Value); }
-};
-
-// The user of the process token into a buffer of 260 bytes (a TOKEN_USER); the table is bound.
+// The user of the process token into a buffer of 260 bytes (a TOKEN_USER).
 bool ReadTokenUser(void* buffer) {
-    THandle token;
+    TProcessToken token;
     DWORD returned = 0;
-    return Fn<TOpenProcessToken>(fnOpenProcessToken)(GetCurrentProcess(), TOKEN_READ, token.Receive()) &&
-           Fn<TGetTokenInformation>(fnGetTokenInformation)(token.Get(), TokenUser, buffer, 260, &returned);
+    return token.Open(TOKEN_READ) && GetTokenInformation(token.Get(), TokenUser, buffer, 260, &returned);
 }
 
 bool ShellRunAs(const std::string& executable, const std::string& parameters, ULONG mask, HANDLE* process) {
@@ -68,22 +50,21 @@ bool ShellRunAs(const std::string& executable, const std::string& parameters, UL
 }  // namespace
 
 bool ResolveSecurityFunctions(HMODULE library) {
-    FARPROC table[17] = {};
-    if (library)
-        for (int i = 0; i < 17; ++i)
-            if (!(table[i] = GetProcAddress(library, SecurityFunctionNames[i]))) {
-                library = nullptr;
-                break;
-            }
-    for (int i = 0; i < 17; ++i) SecurityFunctions[i] = library ? table[i] : nullptr;
-    return library != nullptr;
+    TSecurityFunctions f;
+    SecurityBound = BindProc(library, f.LookupAccountNameA, "LookupAccountNameA") &&
+                    BindProc(library, f.ConvertSidToStringSidA, "ConvertSidToStringSidA") &&
+                    BindProc(library, f.InitializeSecurityDescriptor, "InitializeSecurityDescriptor") &&
+                    BindProc(library, f.InitializeAcl, "InitializeAcl") && BindProc(library, f.GetAce, "GetAce") &&
+                    BindProc(library, f.AddAccessAllowedAce, "AddAccessAllowedAce") &&
+                    BindProc(library, f.SetSecurityDescriptorDacl, "SetSecurityDescriptorDacl") &&
+                    BindProc(library, f.SetSecurityDescriptorControl, "SetSecurityDescriptorControl");
+    Security = SecurityBound ? f : TSecurityFunctions();
+    return SecurityBound;
 }
 
 bool BindSecurityFunctions() {
     if (!Advapi.Loaded() && !Advapi.Load("advapi32.dll")) return false;
-    for (FARPROC f : SecurityFunctions)
-        if (!f) return ResolveSecurityFunctions(Advapi.Handle());
-    return true;
+    return SecurityBound || ResolveSecurityFunctions(Advapi.Handle());
 }
 
 void UnbindSecurityFunctions() {
@@ -112,7 +93,7 @@ bool GetCurrentUserAccount(std::string& domain, std::string& accountName) {
 
 std::string GetAccountSidString(const std::string& domain, const std::string& accountName) {
     if (!BindSecurityFunctions() || accountName.empty()) return std::string();
-    auto lookup = Fn<TLookupAccountNameA>(fnLookupAccountNameA);
+    auto lookup = Security.LookupAccountNameA;
     std::string domainBuffer = domain;
     DWORD sidSize = 0;
     DWORD domainSize = static_cast<DWORD>(domainBuffer.size());
@@ -128,7 +109,7 @@ std::string GetAccountSidString(const std::string& domain, const std::string& ac
         return std::string();
     std::string result;
     char* text = nullptr;
-    if (Fn<TConvertSidToStringSidA>(fnConvertSidToStringSidA)(sid.get(), &text) && text) {
+    if (Security.ConvertSidToStringSidA(sid.get(), &text) && text) {
         result = text;
         LocalFree(text);
     }
@@ -158,28 +139,23 @@ bool CreatePrivateDirectory(const std::string& path) {
     if (!BindSecurityFunctions()) return false;
     alignas(8) char user[260];
     TSid system, administrators;
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    if (!ReadTokenUser(user) ||
-        !AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system.Value) ||
-        !AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators.Value))
-        return false;
-    const PSID owners[3] = {reinterpret_cast<TOKEN_USER*>(user)->User.Sid, system.Value, administrators.Value};
+    if (!ReadTokenUser(user) || !system.SetLocalSystem() || !administrators.SetAdministrators()) return false;
+    const PSID owners[3] = {reinterpret_cast<TOKEN_USER*>(user)->User.Sid, system.Get(), administrators.Get()};
     alignas(8) char aclBuffer[512];  // room for three entries of the largest identifier
     auto* acl = reinterpret_cast<PACL>(aclBuffer);
-    if (!Fn<TInitializeAcl>(fnInitializeAcl)(acl, sizeof aclBuffer, ACL_REVISION)) return false;
+    if (!Security.InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION)) return false;
     for (DWORD i = 0; i < 3; ++i) {
         void* ace = nullptr;
-        if (!Fn<TAddAccessAllowedAce>(fnAddAccessAllowedAce)(acl, ACL_REVISION, FILE_ALL_ACCESS, owners[i]) ||
-            !Fn<TGetAce>(fnGetAce)(acl, i, &ace))
+        if (!Security.AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, owners[i]) ||
+            !Security.GetAce(acl, i, &ace))
             return false;
         // The files made inside get the same entries.
         static_cast<ACE_HEADER*>(ace)->AceFlags = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
     }
     SECURITY_DESCRIPTOR descriptor;
-    if (!Fn<TInitializeSecurityDescriptor>(fnInitializeSecurityDescriptor)(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !Fn<TSetSecurityDescriptorDacl>(fnSetSecurityDescriptorDacl)(&descriptor, TRUE, acl, FALSE) ||
-        !Fn<TSetSecurityDescriptorControl>(fnSetSecurityDescriptorControl)(&descriptor, SE_DACL_PROTECTED,
+    if (!Security.InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !Security.SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) ||
+        !Security.SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED,
                                                                             SE_DACL_PROTECTED))
         return false;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};

@@ -1,5 +1,5 @@
 #include "startup/uStartup.h"
-#include "container/uExeAdder.h"
+#include "startup/StringIds.h"
 #include "startup/uAdministrator.h"
 #include "startup/uInternationalUtils.h"
 #include "startup/uMessageDialog.h"
@@ -10,7 +10,7 @@
 
 std::string AdminRequiredMessage(bool japanese) {
     // The program's string table has the text; a program without one still gets it.
-    std::string text = LoadLangString(japanese ? 65216 : 65217);
+    std::string text = LoadLangString(japanese ? SID_JA_ADMIN_REQUIRED : SID_EN_ADMIN_REQUIRED);
     if (!text.empty()) return text;
     if (japanese)
         // "管理者権限で起動できませんでした" CR LF "管理者権限を持ったユーザーで起動してください", Shift-JIS
@@ -19,20 +19,6 @@ std::string AdminRequiredMessage(bool japanese) {
                "\x83\x86\x81[\x83U\x81[\x82\xC5\x8B" "N\x93\xAE\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
     return "Please start by the user who has the Administrator authority.";
 }
-
-bool ReadCheckAdmin(const std::string& exePath) {
-    TItemType item;
-    try {
-        ReadItem(exePath, "InstallerCheckAdmin", item);
-    } catch (...) {
-        return true;  // unreadable data: the check applies
-    }
-    bool result = item.Size() > 0 ? item.Data.Data()[0] != 0 : true;
-    FreeItem(item);
-    return result;
-}
-
-bool ReadCheckAdmin() { return ReadCheckAdmin(ModuleFileName()); }
 
 std::string RelaunchParameters(const std::string& accountName) {
     // Account names cannot hold a double quote; drop any so the quoting stays intact.
@@ -80,33 +66,6 @@ int ParamCount(const std::string& commandLine) {
 std::string ParamStr(int index) {
     if (index == 0) return ModuleFileName();
     return ParamStr(GetCommandLineA(), index);
-}
-
-unsigned TSystemStartupEnvironment::WindowsMajorVersion() { return WindowsVersion().Major; }
-std::string TSystemStartupEnvironment::FirstArgument() { return ParamStr(1); }
-std::string TSystemStartupEnvironment::ExePath() { return ModuleFileName(); }
-bool TSystemStartupEnvironment::IsJapanese() { return ::IsJapanese(); }
-bool TSystemStartupEnvironment::ReadCheckAdmin() { return ::ReadCheckAdmin(); }
-bool TSystemStartupEnvironment::IsAdministrator() { return ::IsAdministrator(); }
-bool TSystemStartupEnvironment::GetCurrentUserAccount(std::string& domain, std::string& accountName) {
-    return ::GetCurrentUserAccount(domain, accountName);
-}
-bool TSystemStartupEnvironment::RunAsAdmin(const std::string& executable, const std::string& parameters) {
-    return ::RunAsAdmin(executable, parameters);
-}
-void TSystemStartupEnvironment::ErrorBox(const std::string& text) { ::ErrorBox(text); }
-bool TSystemStartupEnvironment::ReadSilent() {
-    TItemType item;
-    try {
-        ReadItem(ModuleFileName(), "InstallerSilent", item);
-    } catch (...) {
-        return false;
-    }
-    return item.Size() > 0 && item.Data.Data()[0] != 0;
-}
-bool TSystemStartupEnvironment::RunAsAdminAndWait(const std::string& executable, const std::string& parameters,
-                                                  DWORD& exitCode) {
-    return ::RunAsAdminAndWait(executable, parameters, exitCode);
 }
 
 TStartupOutcome DecideStartup(TStartupEnvironment& env, DWORD& relaunchExitCode) {

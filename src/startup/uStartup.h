@@ -6,11 +6,6 @@
 // The message for a missing administrator right, in the system code page.
 std::string AdminRequiredMessage(bool japanese);
 
-// "InstallerCheckAdmin" of the executable's own data block: its first byte as a boolean;
-// true when the item is absent, empty or unreadable.
-bool ReadCheckAdmin(const std::string& exePath);
-bool ReadCheckAdmin();
-
 // The parameters of the elevated relaunch. The account name is quoted so that a name with
 // blanks arrives whole as the second argument.
 std::string RelaunchParameters(const std::string& accountName);
@@ -29,6 +24,7 @@ public:
     virtual std::string FirstArgument() = 0;
     virtual std::string ExePath() = 0;
     virtual bool IsJapanese() = 0;
+    // "InstallerCheckAdmin" of the program's own block; true when absent, empty or unreadable.
     virtual bool ReadCheckAdmin() = 0;
     virtual bool IsAdministrator() = 0;
     virtual bool GetCurrentUserAccount(std::string& domain, std::string& accountName) = 0;
@@ -40,9 +36,12 @@ public:
     virtual bool RunAsAdminAndWait(const std::string& executable, const std::string& parameters, DWORD& exitCode) = 0;
 };
 
-// The real system.
+class TInstallerData;
+
+// The real system, and the settings of the program's own data block.
 class TSystemStartupEnvironment : public TStartupEnvironment {
 public:
+    explicit TSystemStartupEnvironment(TInstallerData& data) : FData(data) {}
     unsigned WindowsMajorVersion() override;
     std::string FirstArgument() override;
     std::string ExePath() override;
@@ -54,6 +53,9 @@ public:
     void ErrorBox(const std::string& text) override;
     bool ReadSilent() override;
     bool RunAsAdminAndWait(const std::string& executable, const std::string& parameters, DWORD& exitCode) override;
+
+private:
+    TInstallerData& FData;
 };
 
 enum class TStartupOutcome {

@@ -11,11 +11,9 @@ void HardenDllSearchPath() {
     if (!kernel) return;
     using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
     using TSetDllDirectoryA = BOOL(WINAPI*)(LPCSTR);
-    auto setDefault = reinterpret_cast<TSetDefaultDllDirectories>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto setDefault = ProcAddress<TSetDefaultDllDirectories>(kernel, "SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
     // Older systems: at least take the current directory out of the search.
-    auto setDllDirectory = reinterpret_cast<TSetDllDirectoryA>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    auto setDllDirectory = ProcAddress<TSetDllDirectoryA>(kernel, "SetDllDirectoryA");
     if (setDllDirectory) setDllDirectory("");
 }

@@ -33,3 +33,20 @@ std::string TitleFromExeName(const std::string& exePath) {
 }
 
 std::string ApplicationTitle() { return TitleFromExeName(ModuleFileName()); }
+
+std::string LoadResourceString(unsigned id, HMODULE module) {
+    char buffer[1024];
+    int n = LoadStringA(module ? module : GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+    if (n <= 0) return std::string();
+    if (n >= static_cast<int>(sizeof buffer)) n = sizeof buffer - 1;
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+bool FindModuleResource(const char* name, const void*& data, size_t& size) {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    data = loaded ? LockResource(loaded) : nullptr;
+    size = data ? SizeofResource(module, resource) : 0;
+    return data != nullptr;
+}

@@ -12,3 +12,9 @@ std::string ModuleDirectory();
 std::string TitleFromExeName(const std::string& exePath);
 // TitleFromExeName of the running program: the default application title.
 std::string ApplicationTitle();
+// A string resource of the module (the program itself by default), up to 1023 bytes; empty
+// when there is none.
+std::string LoadResourceString(unsigned id, HMODULE module = nullptr);
+// The bytes of an RCDATA resource of the program itself, mapped for the life of the process;
+// false when there is none.
+bool FindModuleResource(const char* name, const void*& data, size_t& size);

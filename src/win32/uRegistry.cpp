@@ -1,4 +1,5 @@
 #include "win32/uRegistry.h"
+#include "base/StrUtils.h"
 #include <memory>
 
 TRegKey& TRegKey::operator=(TRegKey&& other) noexcept {
@@ -87,3 +88,55 @@ bool DeleteRegTree(HKEY root, const std::string& subKey) {
     return RegDeleteKeyA(root, subKey.c_str()) == ERROR_SUCCESS;
 }
 
+// ---- by path ----
+
+namespace {
+constexpr DWORD RegTextBufferSize = 255;
+}
+
+void SplitRegPath(const std::string& path, std::string& key, std::string& valueName) {
+    size_t p = path.rfind('\\');
+    if (p == std::string::npos) {
+        key.clear();
+        valueName = path;
+    } else {
+        key = path.substr(0, p);
+        valueName = path.substr(p + 1);
+    }
+    if (!key.empty() && key[0] == '\\') key.erase(0, 1);
+}
+
+bool ReadRegValue(HKEY root, const std::string& key, const std::string& valueName, DWORD& valueType,
+                  void* buffer, DWORD& bufferSize) {
+    TRegKey k;
+    if (!k.Open(root, key, KEY_QUERY_VALUE)) return false;
+    return k.QueryValue(valueName, valueType, buffer, bufferSize);
+}
+
+std::string ReadRegString(HKEY root, const std::string& key, const std::string& valueName) {
+    TRegKey k;
+    std::string text;
+    if (!k.Open(root, key, KEY_QUERY_VALUE) || !k.QueryText(valueName, RegTextBufferSize, text)) return std::string();
+    return Trim(text);
+}
+
+std::string ReadRegDefault(HKEY root, const std::string& key) {
+    return ReadRegString(root, RemoveTrailingChar(key, "\\"), std::string());
+}
+
+std::string ReadRegValueByPath(HKEY root, const std::string& path) {
+    std::string key, name;
+    SplitRegPath(path, key, name);
+    return ReadRegString(root, key, name);
+}
+
+void WriteRegString(HKEY root, const std::string& key, const std::string& valueName, const std::string& text) {
+    TRegKey k;
+    if (k.Create(root, key, KEY_ALL_ACCESS)) k.SetText(valueName, text, false);
+}
+
+void WriteRegValueByPath(HKEY root, const std::string& path, const std::string& text) {
+    std::string key, name;
+    SplitRegPath(path, key, name);
+    WriteRegString(root, key, name, text);
+}

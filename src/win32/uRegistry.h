@@ -38,3 +38,12 @@ private:
 // Deletes a key with everything below it; true when it is gone afterwards.
 bool DeleteRegTree(HKEY root, const std::string& subKey);
 
+// Registry path: key + "\" + value name.
+void SplitRegPath(const std::string& path, std::string& key, std::string& valueName);
+bool ReadRegValue(HKEY root, const std::string& key, const std::string& valueName, DWORD& valueType,
+                  void* buffer, DWORD& bufferSize);
+std::string ReadRegString(HKEY root, const std::string& key, const std::string& valueName);
+std::string ReadRegDefault(HKEY root, const std::string& key);
+std::string ReadRegValueByPath(HKEY root, const std::string& path);
+void WriteRegString(HKEY root, const std::string& key, const std::string& valueName, const std::string& text);
+void WriteRegValueByPath(HKEY root, const std::string& path, const std::string& text);

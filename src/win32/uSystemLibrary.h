@@ -15,6 +15,16 @@ std::string SystemDirectory();
 // Loads a library from the system directory by its full path; 0 on failure.
 HMODULE LoadSystemLibrary(const char* name);
 
+// The address of an export as the function type the caller names; null when absent. The one
+// way this program binds a function at run time.
+template <typename F> F ProcAddress(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+template <typename F> bool BindProc(HMODULE module, F& fn, const char* name) {
+    fn = ProcAddress<F>(module, name);
+    return fn != nullptr;
+}
+
 // A library loaded from the system directory, freed when the object goes.
 class TSystemLibrary {
 public:
@@ -29,9 +39,7 @@ public:
     bool Loaded() const { return FHandle != nullptr; }
     HMODULE Handle() const { return FHandle; }
     // The address of an export as the function type the caller names; null when absent.
-    template <typename F> F Proc(const char* name) const {
-        return FHandle ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(FHandle, name))) : nullptr;
-    }
+    template <typename F> F Proc(const char* name) const { return ProcAddress<F>(FHandle, name); }
 
 private:
     HMODULE FHandle = nullptr;

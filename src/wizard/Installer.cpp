@@ -7,16 +7,15 @@
 #include "system/uPathUtils.h"
 #include "win32/uSystemLibrary.h"
 #include "win32/uModule.h"
-#include "wizard/uInstallerData.h"
+#include "startup/uInstallerData.h"
 #include "wizard/uMain.h"
+#include "wizard/uSilentInstall.h"
 #include <windows.h>
 
 namespace {
 
-int RunWizard() {
-    // The block is read and its payload digested on a second core while the window is built.
-    TInstallerData data(ModuleFileName());
-    auto* form = new TfrmMain(Application, data);
+int RunWizard(TInstallerData& data, bool running) {
+    auto* form = new TfrmMain(Application, data, running);
     Application->SetMainForm(form);
     Application->Run();
     int code = form->ExitCode();
@@ -24,11 +23,24 @@ int RunWizard() {
     return code;
 }
 
+// A silent block installs without the wizard, unless its screensaver runs: that shows the
+// wizard's failure page.
+int Run(TInstallerData& data) {
+    const TInstallerSettings& settings = data.Settings();
+    const bool running = ScreensaverRunning(settings.Guid);
+    // The payload is digested on a second core while the window is built.
+    data.ReadPayload();
+    if (settings.Silent && !running) return InstallSilently(data);
+    return RunWizard(data, running);
+}
+
 int Main() {
+    // The block's items are read meanwhile; the decision waits for them, the payload for the wizard.
+    TInstallerData data(ModuleFileName());
     struct TSecurityEnd {
         ~TSecurityEnd() { UnbindSecurityFunctions(); }
     } securityEnd;
-    LoadJapaneseMessages();
+    LoadMessages();
     // The player-control check creates a COM object: COM must be initialised for the whole run.
     TComInitialization com;
     RegisterControlClasses();
@@ -36,7 +48,7 @@ int Main() {
     struct TUnitEnd {
         ~TUnitEnd() { FinalizeControlUnits(); }
     } unitEnd;
-    TSystemStartupEnvironment environment;
+    TSystemStartupEnvironment environment(data);
     DWORD elevatedCode = 0;
     switch (DecideStartup(environment, elevatedCode)) {
     case TStartupOutcome::Relaunched: return static_cast<int>(elevatedCode);
@@ -44,7 +56,7 @@ int Main() {
     case TStartupOutcome::Refused: return ecNoAdminRights;
     case TStartupOutcome::Wizard: break;
     }
-    return RunWizard();
+    return Run(data);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "wizard/uMain.h"
-#include "wizard/uInstallerData.h"
-#include "base/Endian.h"
-#include "container/md5.h"
-#include "container/uExeAdder.h"
+#include "wizard/StringIds.h"
+#include "wizard/uInstallation.h"
+#include "base/StrUtils.h"
+#include "container/uInstallerContract.h"
 #include "controls/uBitmapList.h"
 #include "controls/uColorBtn.h"
 #include "controls/uDeactiveMemo.h"
@@ -10,13 +10,12 @@
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "startup/uDuplicate.h"
+#include "startup/uInstallerData.h"
 #include "startup/uInternationalUtils.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
 #include "system/uBrowser.h"
 #include "system/uFlashUtils.h"
-#include "system/uPathUtils.h"
-#include "system/uUtils.h"
 #include "win32/uModule.h"
 #include "win32/uWindowsVersion.h"
 
@@ -32,61 +31,40 @@ struct TMessageIds {
     unsigned Japanese, English;
 };
 const TMessageIds MessageIds[] = {
-    {&SDisplayNameSuffix, 65265, 65233}, {&SNext, 65252, 65234},         {&SInstall, 65253, 65235},
-    {&SFinish, 65254, 65236},            {&SQuit, 65255, 65237},         {&SWelcomePattern, 65256, 65238},
-    {&SInstalling, 65264, 65239},        {&SSelectDirectory, 65257, 65240}, {&SDirectoryMissing, 65258, 65241},
-    {&SWriteFailure, 65259, 65242},      {&SScreensaverActive, 65260, 65243}, {&SFlashMissing, 65261, 65244},
-    {&SVersionRequired, 65262, 65245},   {&SInvalidData, 65263, 65246},  {&SSetManually, 65232, 65247},
+    {&SDisplayNameSuffix, SID_JA_DISPLAY_SUFFIX, SID_EN_DISPLAY_SUFFIX},
+    {&SNext, SID_JA_NEXT, SID_EN_NEXT},
+    {&SInstall, SID_JA_INSTALL, SID_EN_INSTALL},
+    {&SFinish, SID_JA_FINISH, SID_EN_FINISH},
+    {&SQuit, SID_JA_QUIT, SID_EN_QUIT},
+    {&SWelcomePattern, SID_JA_WELCOME_PATTERN, SID_EN_WELCOME_PATTERN},
+    {&SInstalling, SID_JA_INSTALLING, SID_EN_INSTALLING},
+    {&SSelectDirectory, SID_JA_SELECT_DIRECTORY, SID_EN_SELECT_DIRECTORY},
+    {&SDirectoryMissing, SID_JA_DIRECTORY_MISSING, SID_EN_DIRECTORY_MISSING},
+    {&SWriteFailure, SID_JA_WRITE_FAILURE, SID_EN_WRITE_FAILURE},
+    {&SScreensaverActive, SID_JA_SCREENSAVER_ACTIVE, SID_EN_SCREENSAVER_ACTIVE},
+    {&SFlashMissing, SID_JA_FLASH_MISSING, SID_EN_FLASH_MISSING},
+    {&SVersionRequired, SID_JA_VERSION_REQUIRED, SID_EN_VERSION_REQUIRED},
+    {&SInvalidData, SID_JA_INVALID_DATA, SID_EN_INVALID_DATA},
+    {&SSetManually, SID_JA_SET_MANUALLY, SID_EN_SET_MANUALLY},
 };
 
 }  // namespace
 
-void LoadJapaneseMessages() {
-    for (const TMessageIds& m : MessageIds) *m.Text = LoadLangString(m.Japanese);
+void LoadMessages() {
+    const bool japanese = IsJapanese();
+    for (const TMessageIds& m : MessageIds) *m.Text = LoadLangString(japanese ? m.Japanese : m.English);
 }
 
-bool FormatSinglePattern(const std::string& pattern, const std::string& argument, std::string& result) {
-    std::string out;
-    int strings = 0;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '%') {
-            out += pattern[i];
-            continue;
-        }
-        if (i + 1 >= pattern.size()) return false;
-        char c = pattern[++i];
-        if (c == '%') {
-            out += '%';
-        } else if (c == 's' && strings++ == 0) {
-            out += argument;
-        } else {
-            return false;
-        }
-    }
-    if (strings != 1) return false;
-    result = out;
-    return true;
+bool ScreensaverRunning(const std::string& guid) {
+    const bool running = !CheckDuplicate(guid);
+    ReleaseDuplicate();  // the wizard never holds the mutex while it runs
+    return running;
 }
 
-bool IsPlainFileName(const std::string& name) {
-    if (name.empty() || name.size() > 200) return false;
-    for (unsigned char c : name)
-        if (c < 32 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
-    if (name.back() == '.' || name.back() == ' ') return false;
-    // Device names stay devices whatever follows them after a dot.
-    std::string stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
-    for (const char* d : devices)
-        if (stem == d) return false;
-    if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
-        stem[3] <= '9')
-        return false;
-    return true;
-}
+bool IsRunAsAdmin() { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
-TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data) : TForm(owner), FData(data) {
+TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data, bool running)
+    : TForm(owner), FData(data), FSettings(data.Settings()), FRunning(running) {
     RegisterMethod("FormCreate", [this](TObject* s) { FormCreate(s); });
     RegisterMethod("FormDestroy", [this](TObject* s) { FormDestroy(s); });
     RegisterMethod("ImageClick", [this](TObject* s) { ImageClick(s); });
@@ -154,38 +132,37 @@ void TfrmMain::BindComponents() {
 
 void TfrmMain::LoadEnglishTexts() {
     if (IsJapanese()) return;
-    SetCaption(LoadLangString(0));
-    Font().SetName(LoadLangString(1));
-    btnCancel->SetCaption(LoadLangString(2));
-    btnNext->SetCaption(LoadLangString(3));
-    btnPrev->SetCaption(LoadLangString(4));
-    lblPage2Title->SetCaption(LoadLangString(5));
-    lblPage2Title->Font().SetName(LoadLangString(6));
-    dmemoPage2Explain->Lines().SetText(LoadLangString(7));
-    rdoPage2Agree->SetCaption(LoadLangString(8));
-    rdoPage2Disagree->SetCaption(LoadLangString(9));
-    dmemoPage1NextMsg->Lines().SetText(LoadLangString(11));
-    dmemoPage1Title->Lines().SetText(LoadLangString(12));
-    dmemoPage1Title->Font().SetName(LoadLangString(13));
-    lblPage3Title->SetCaption(LoadLangString(16));
-    lblPage3Title->Font().SetName(LoadLangString(17));
-    dmemoPage3Explain->Lines().SetText(LoadLangString(18));
-    chbxPage3SetScreenSaver->SetCaption(LoadLangString(19));
-    btnPage3RefPath->SetCaption(LoadLangString(20));
-    chbxPage3InstallPath->SetCaption(LoadLangString(21));
-    dmemoPage3PathCaution->Lines().SetText(LoadLangString(22));
-    lblPage4Title->SetCaption(LoadLangString(23));
-    lblPage4Title->Font().SetName(LoadLangString(24));
-    chbxPage4OpenDialog->SetCaption(LoadLangString(25));
-    chbxPage4ShowReadMe->SetCaption(LoadLangString(26));
-    dmemoPage4Explain->Lines().SetText(LoadLangString(27));
-    lblPage5Title->SetCaption(LoadLangString(28));
-    lblPage5Title->Font().SetName(LoadLangString(29));
-    dmemoPage5EndMessage->Lines().SetText(LoadLangString(30));
-    btnPage5GetFlashPlayer->SetCaption(LoadLangString(31));
-    btnPage5GetFlashPlayer->SetImageID(LoadLangString(32));
-    embedderUninstaller->SetFileName(LoadLangString(33));
-    for (const TMessageIds& m : MessageIds) *m.Text = LoadLangString(m.English);
+    SetCaption(LoadLangString(SID_CAPTION));
+    Font().SetName(LoadLangString(SID_FONT_NAME));
+    btnCancel->SetCaption(LoadLangString(SID_CANCEL));
+    btnNext->SetCaption(LoadLangString(SID_NEXT_CAPTION));
+    btnPrev->SetCaption(LoadLangString(SID_BACK));
+    lblPage2Title->SetCaption(LoadLangString(SID_LICENCE_TITLE));
+    lblPage2Title->Font().SetName(LoadLangString(SID_LICENCE_TITLE_FONT));
+    dmemoPage2Explain->Lines().SetText(LoadLangString(SID_LICENCE_EXPLAIN));
+    rdoPage2Agree->SetCaption(LoadLangString(SID_AGREE));
+    rdoPage2Disagree->SetCaption(LoadLangString(SID_DISAGREE));
+    dmemoPage1NextMsg->Lines().SetText(LoadLangString(SID_WELCOME_HINT));
+    dmemoPage1Title->Lines().SetText(LoadLangString(SID_WELCOME_TITLE));
+    dmemoPage1Title->Font().SetName(LoadLangString(SID_WELCOME_TITLE_FONT));
+    lblPage3Title->SetCaption(LoadLangString(SID_OPTIONS_TITLE));
+    lblPage3Title->Font().SetName(LoadLangString(SID_OPTIONS_TITLE_FONT));
+    dmemoPage3Explain->Lines().SetText(LoadLangString(SID_OPTIONS_EXPLAIN));
+    chbxPage3SetScreenSaver->SetCaption(LoadLangString(SID_SET_CURRENT));
+    btnPage3RefPath->SetCaption(LoadLangString(SID_BROWSE));
+    chbxPage3InstallPath->SetCaption(LoadLangString(SID_CHANGE_PATH));
+    dmemoPage3PathCaution->Lines().SetText(LoadLangString(SID_PATH_CAUTION));
+    lblPage4Title->SetCaption(LoadLangString(SID_FINISH_TITLE));
+    lblPage4Title->Font().SetName(LoadLangString(SID_FINISH_TITLE_FONT));
+    chbxPage4OpenDialog->SetCaption(LoadLangString(SID_OPEN_SETTINGS));
+    chbxPage4ShowReadMe->SetCaption(LoadLangString(SID_SHOW_README));
+    dmemoPage4Explain->Lines().SetText(LoadLangString(SID_FINISH_EXPLAIN));
+    lblPage5Title->SetCaption(LoadLangString(SID_FAILURE_TITLE));
+    lblPage5Title->Font().SetName(LoadLangString(SID_FAILURE_TITLE_FONT));
+    dmemoPage5EndMessage->Lines().SetText(LoadLangString(SID_FAILURE_HINT));
+    btnPage5GetFlashPlayer->SetCaption(LoadLangString(SID_GET_PLAYER));
+    btnPage5GetFlashPlayer->SetImageID(LoadLangString(SID_GET_PLAYER_IMAGE));
+    embedderUninstaller->SetFileName(LoadLangString(SID_UNINSTALLER_FILE));
 }
 
 void TfrmMain::FormCreate(TObject*) {
@@ -201,26 +178,11 @@ void TfrmMain::FormCreate(TObject*) {
     bmplstImages->GetBitmap("Left", &imgLeft->Picture());
     bmplstImages->GetBitmap("Icon", &imgIcon->Picture());
     FTitle = Caption();
-    // The windows are made while the worker still reads the block (the welcome page's too,
-    // hidden: it is the page most runs show first); the settings wait only for its items.
+    // The windows are made while the worker still reads the payload (the welcome page's too,
+    // hidden: it is the page most runs show first).
     HandleNeeded();
     pnlPage1->HandleNeeded();
-    ReadSettings();
-
-    chbxPage3SetScreenSaver->SetVisible(!FForceSet);
-    std::string pattern = IsJapanese() ? FMessageJa : FMessageEn;
-    std::string welcome;
-    // A distributor's pattern that is not one "%s" falls back to ours rather than print memory.
-    if (pattern.empty() || !FormatSinglePattern(pattern, FScrName, welcome))
-        FormatSinglePattern(SWelcomePattern, FScrName, welcome);
-    dmemoPage1Explain->Lines().SetText(welcome);
-    ChooseDirectory();
-    imgIcon->SetVisible(FTopImageVisible);
-    // Through its lines: a memo makes its window only when its page is first shown, from them.
-    memoPage2EULA->Lines().SetText(FEula);
-    chbxPage3InstallPathClick(nullptr);
-    SetCaption(FTitle);
-    FScreenSaverSet = true;
+    TakeSettings();
 
     std::string domain, account;
     GetCurrentUserAccount(domain, account);
@@ -231,100 +193,40 @@ void TfrmMain::FormCreate(TObject*) {
     }
 
     // What comes before needs only the settings; the payload is still being read until here.
-    TakePayload();
-    if (CheckIntegrity()) CheckFlashPlayer();
-
-    const bool running = !CheckDuplicate(FGuid);
-    ReleaseDuplicate();
-    if (running) {
-        ShowFailure(SScreensaverActive);
-        return;
-    }
-    if (FSilent) {
-        Application->ShowMainForm = false;
-        // Damaged data or a name that would write outside the directory installs nothing,
-        // silent or not: a silent run must not put a corrupt screensaver in place unseen.
-        if (FValidName && FPayloadIntact)
-            FExitCode = Install() ? ecInstalled : ecInstallFailed;
-        else
-            FExitCode = ecCheckFailed;
-        Application->Terminate();
-    }
-}
-
-void TfrmMain::FormDestroy(TObject*) {
-    FUninstallerIcon.Clear();
-    FPages.clear();
-    FReadmeStream.Clear();
-    FScrStream.Clear();
-}
-
-namespace {
-bool FlagOf(const TItemType& item, bool& flag) {
-    if (item.Size() < 1) return false;
-    flag = item.Data.Data()[0] != 0;
-    return true;
-}
-std::string TextOf(const TItemType& item) {
-    return std::string(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
-}
-}  // namespace
-
-void TfrmMain::ReadSettings() {
-    FData.WaitForItems();
-    TItemTypes& items = FData.Items;
-    for (TItemType& item : items) {
-        const std::string& n = item.Name;
-        if (n == "GUID") FGuid = TextOf(item);
-        else if (n == "mxf") FDigest = TextOf(item);
-        else if (n == "mxl") { if (item.Size() >= 4) FDigestLength = GetLE32(item.Data.Data()); }
-        else if (n == "FlashVersion") FFlashVersion = TextOf(item);
-        else if (n == "SCRName") FScrName = TextOf(item);
-        else if (n == "InstallerSilent") FlagOf(item, FSilent);
-        else if (n == "InstallerTitle") FTitle = TextOf(item);
-        else if (n == "InstallerMessageJa") FMessageJa = TextOf(item);
-        else if (n == "InstallerMessageEn") FMessageEn = TextOf(item);
-        else if (n == "InstallerLeftImage") LoadPicture(*imgLeft, item.Data);
-        else if (n == "InstallerTopImage") LoadPicture(*imgIcon, item.Data);
-        else if (n == "InstallerTopImageVisible") FlagOf(item, FTopImageVisible);
-        else if (n == "InstallerUninstallerIcon") {
-            if (item.Size() > 0) {
-                TMemoryStream s;
-                s.AdoptBuffer(std::move(item.Data));
-                try {
-                    FUninstallerIcon.LoadFromStream(s);
-                } catch (const EInvalidGraphic&) {
-                    FUninstallerIcon.Clear();  // the uninstaller keeps the icon it carries
-                }
-            }
-        }
-        else if (n == "InstallerForceSet") FlagOf(item, FForceSet);
-        else if (n == "InstallerVerCheck") FlagOf(item, FVerCheck);
-        else if (n == "InstallerPath") FInstallerPath = TextOf(item);
-        else if (n == "InstallerEULA") FEula = TextOf(item);
-        else if (n == "InstallerReadme") {
-            FReadmeStream.Seek(0, TSeekOrigin::soEnd);
-            if (item.Size() > 0) FReadmeStream.WriteBuffer(item.Data.Data(), item.Data.Size());
-        }
-    }
-    FreeItems(items);
-    FReadmeStream.SetPosition(0);
-}
-
-void TfrmMain::TakePayload() {
     FData.Wait();
-    // The payload is held once: the buffer the worker filled becomes the stream itself.
-    FScrStream.AdoptBuffer(std::move(FData.Payload));
-    FPayloadIntact = FData.Check.Ok();
-    FScrStream.SetPosition(0);
+    if (CheckIntegrity()) CheckFlashPlayer();
+    if (FRunning) ShowFailure(SScreensaverActive);
 }
 
-void TfrmMain::LoadPicture(TImage& image, const TBuffer& file) {
-    if (file.Empty()) return;
+void TfrmMain::FormDestroy(TObject*) { FPages.clear(); }
+
+void TfrmMain::TakeSettings() {
+    const TInstallerSettings& s = FSettings;
+    if (s.Title) FTitle = *s.Title;
+    LoadPicture(*imgLeft, s.LeftImage);
+    LoadPicture(*imgIcon, s.TopImage);
+    chbxPage3SetScreenSaver->SetVisible(!s.ForceSet);
+    std::string pattern = IsJapanese() ? s.MessageJa : s.MessageEn;
+    std::string welcome;
+    // A distributor's pattern that is not one "%s" falls back to ours rather than print memory.
+    if (pattern.empty() || !FormatSinglePattern(pattern, s.ScrName, welcome))
+        FormatSinglePattern(SWelcomePattern, s.ScrName, welcome);
+    dmemoPage1Explain->Lines().SetText(welcome);
+    ChooseDirectory();
+    imgIcon->SetVisible(s.TopImageVisible);
+    // Through its lines: a memo makes its window only when its page is first shown, from them.
+    memoPage2EULA->Lines().SetText(s.Eula);
+    chbxPage3InstallPathClick(nullptr);
+    SetCaption(FTitle);
+    FScreenSaverSet = true;
+}
+
+void TfrmMain::LoadPicture(TImage& image, const std::string& file) {
+    if (file.empty()) return;
     TBitmap loaded;
     try {
         TMemoryStream s;
-        s.WriteBuffer(file.Data(), file.Size());
+        s.WriteBuffer(file.data(), file.size());
         s.SetPosition(0);
         loaded.LoadFromStream(s);
     } catch (const EInvalidGraphic&) {
@@ -339,49 +241,34 @@ void TfrmMain::LoadPicture(TImage& image, const TBuffer& file) {
 }
 
 void TfrmMain::ChooseDirectory() {
-    const std::string windows = IncludeTrailingPathDelimiter(GetSpecialFolder(sfWindows));
-    std::string directory = windows;
-    if (!FInstallerPath.empty()) {
-        std::string expanded = Trim(ExpandEnvironment(FInstallerPath, 260));
-        if (expanded.find('%') == std::string::npos && !expanded.empty() &&
-            (DirectoryExists(expanded) || ForceDirectories(expanded))) {
-            directory = expanded;
-            chbxPage3InstallPath->SetVisible(false);
-            edtPage3Path->SetVisible(false);
-            btnPage3RefPath->SetVisible(false);
-            dmemoPage3PathCaution->SetVisible(false);
-            chbxPage3SetScreenSaver->SetTop(chbxPage3InstallPath->Top());
-        }
-    }
-    edtPage3Path->SetText(directory);
+    bool fixed = false;
+    edtPage3Path->SetText(InstallationDirectory(FSettings, fixed));
+    if (!fixed) return;
+    chbxPage3InstallPath->SetVisible(false);
+    edtPage3Path->SetVisible(false);
+    btnPage3RefPath->SetVisible(false);
+    dmemoPage3PathCaution->SetVisible(false);
+    chbxPage3SetScreenSaver->SetTop(chbxPage3InstallPath->Top());
 }
 
 bool TfrmMain::CheckIntegrity() {
-    if (!FValidName || !IsPlainFileName(FScrName)) {
-        FValidName = false;
-        ShowFailure(SInvalidData);
-        return false;
-    }
     // The digest of the first "mxl" bytes was made while the worker read them.
-    if (!FPayloadIntact) {
-        ShowFailure(SInvalidData);
-        return false;
-    }
-    return true;
+    if (IsValidScrName(FSettings.ScrName, GetACP()) && FData.Check.Ok()) return true;
+    ShowFailure(SInvalidData);
+    return false;
 }
 
 void TfrmMain::CheckFlashPlayer() {
-    if (IsFlashPlayerCreatable() && (!FVerCheck || IsFlashPlayerVersionAtLeast(FFlashVersion))) {
+    const std::string& version = FSettings.FlashVersion;
+    if (IsFlashPlayerCreatable() && (!FSettings.VerCheck || IsFlashPlayerVersionAtLeast(version))) {
         ShowPage(pnlPage1);
         return;
     }
     std::string text = SFlashMissing, required;
-    if (!FFlashVersion.empty() && FormatSinglePattern(SVersionRequired, FFlashVersion, required)) text += required;
+    if (!version.empty() && FormatSinglePattern(SVersionRequired, version, required)) text += required;
     ShowFailure(text);
     btnPage5GetFlashPlayer->SetVisible(true);
 }
-
-bool TfrmMain::IsRunAsAdmin() const { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
 void TfrmMain::AddSetManuallyNote() {
     // Another account fails the setting too: both reasons add the note, the page shows it once.

@@ -1,6 +1,7 @@
 // TfrmMain: the installer's one window, a wizard of welcome, licence, options and finish pages
-// and a failure page. It reads every setting from the program's own data block when it is
-// created, checks the payload, the player control and the running screensaver, and installs.
+// and a failure page. It takes the settings of the program's own data block when it is created,
+// checks the payload and the player control, shows what the running test found, gathers the
+// user's choices and runs the installation with them.
 #pragma once
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
@@ -9,6 +10,7 @@
 
 class TBitmapList;
 class TInstallerData;
+struct TInstallerSettings;
 class TButton;
 class TCheckBox;
 class TDeactiveMemo;
@@ -26,8 +28,8 @@ extern std::string SDisplayNameSuffix, SNext, SInstall, SFinish, SQuit, SWelcome
     SSelectDirectory, SDirectoryMissing, SWriteFailure, SScreensaverActive, SFlashMissing, SVersionRequired,
     SInvalidData, SSetManually;
 
-// Loads the Japanese messages from the string table (the start of the program).
-void LoadJapaneseMessages();
+// Loads the messages from the string table in the system's language (the start of the program).
+void LoadMessages();
 
 // The program's exit code, as deployment tools read it.
 enum TInstallerExitCode : int {
@@ -38,24 +40,20 @@ enum TInstallerExitCode : int {
     ecNoAdminRights = 4,  // administrator rights missing or declined
 };
 
-// The pattern with one "%s" replaced by the argument and "%%" by "%"; false (and nothing
-// formatted) when it holds any other directive or not exactly one "%s".
-bool FormatSinglePattern(const std::string& pattern, const std::string& argument, std::string& result);
-
-// A screensaver name that can only name a file inside the installation directory: not empty, no
-// path separators, drive colons or characters Windows refuses, no device name, no trailing dot or
-// blank.
-bool IsPlainFileName(const std::string& name);
+// Whether the screensaver of that identifier runs: it holds a mutex of that name.
+bool ScreensaverRunning(const std::string& guid);
+// Whether this is the elevated instance the first one started on the user's behalf.
+bool IsRunAsAdmin();
 
 class TfrmMain : public TForm {
 public:
     KESTRIN_CLASS(TfrmMain)
     // The data block is read by `data` meanwhile; the form takes what it holds when it is created.
-    TfrmMain(TComponent* owner, TInstallerData& data);
+    // `running`: the running test's result, which the form shows as its failure.
+    TfrmMain(TComponent* owner, TInstallerData& data, bool running);
     ~TfrmMain() override;
 
     int ExitCode() const { return FExitCode; }
-    bool Silent() const { return FSilent; }
 
 private:
     struct TPage {
@@ -71,13 +69,11 @@ private:
     void FormDestroy(TObject* sender);
     void ImageClick(TObject*) {}
     void LoadEnglishTexts();
-    void ReadSettings();
-    void TakePayload();
-    void LoadPicture(TImage& image, const TBuffer& file);
+    void TakeSettings();
+    void LoadPicture(TImage& image, const std::string& file);
     void ChooseDirectory();
     bool CheckIntegrity();
     void CheckFlashPlayer();
-    bool IsRunAsAdmin() const;
     void AddSetManuallyNote();
 
     // Navigation.
@@ -97,7 +93,6 @@ private:
 
     // Installation and the end.
     bool Install();
-    void WriteUninstallEntry(const std::string& uninstaller);
     void RunFinishActions();
     void Quit(int exitCode);
 
@@ -120,17 +115,12 @@ private:
     TFileEmbedder* embedderUninstaller;
 
     TInstallerData& FData;
-    bool FPayloadIntact = false;
-    // Settings, read once when the form is created.
-    std::string FGuid, FDigest, FFlashVersion, FScrName, FTitle, FMessageJa, FMessageEn, FInstallerPath, FEula;
-    uint32_t FDigestLength = 0;
-    bool FSilent = false, FForceSet = false, FVerCheck = true, FTopImageVisible = true;
-    TIcon FUninstallerIcon;
-    TMemoryStream FReadmeStream, FScrStream;
+    const TInstallerSettings& FSettings;  // read once, before the form
+    const bool FRunning;
+    std::string FTitle;
     std::string FOriginalUser;
     bool FScreenSaverSet = true;
     bool FSetManuallyNoted = false;
-    bool FValidName = true;
     // Navigation and results.
     std::vector<TPage> FPages;
     int FPageIndex = 0;

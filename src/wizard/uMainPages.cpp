@@ -1,5 +1,6 @@
 // The wizard's page switch and the handlers of its buttons and page controls.
 #include "wizard/uMain.h"
+#include "container/uInstallerSettings.h"
 #include "controls/uColorBtn.h"
 #include "controls/uDeactiveMemo.h"
 #include "framework/ExtCtrls.h"
@@ -36,9 +37,12 @@ void TfrmMain::btnPage5GetFlashPlayerClick(TObject*) {
     browser.Open();
 }
 
-bool TfrmMain::SkipLicensePage() const { return FPageIndex == 1 && FEula.empty(); }
+bool TfrmMain::SkipLicensePage() const { return FPageIndex == 1 && FSettings.Eula.empty(); }
 
-bool TfrmMain::SkipOptionsPage() const { return FPageIndex == 2 && !FInstallerPath.empty() && FForceSet; }
+// The raw item is tested, not whether its directory could be used.
+bool TfrmMain::SkipOptionsPage() const {
+    return FPageIndex == 2 && !FSettings.InstallPath.empty() && FSettings.ForceSet;
+}
 
 void TfrmMain::GoNext() {
     if (FPageIndex < 0) {

@@ -4,6 +4,8 @@
 #include "startup/uInternationalUtils.h"
 #include "startup/uMessageDialog.h"
 #include "startup/uStartup.h"
+#include "startup/uInstallerData.h"
+#include "container/uInstallerContract.h"
 #include "win32/uModule.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -180,26 +182,36 @@ TEST(CommandLine, RelaunchParametersArriveAsTwoArguments) {
     EXPECT_EQ(ParamStr("setup.exe  ", 1), "");
 }
 
-TEST(CheckAdminItem, FirstByteOfTheItemOrTrue) {
+// The program's own block as the start-up reads it: once, on the worker, the payload only when
+// asked for. "InstallerCheckAdmin" is its first byte, or true when absent, empty or unreadable.
+TEST(InstallerData, SettingsOfTheBlockOrTheDefaults) {
     TempDir dir;
     auto make = [&](const std::string& name, const char* data, int size) {
         std::string file = dir.File(name);
         WriteFile(file, ToBytes("MZ not really an image but it has a block"));
         TWriteHelper w;
-        w.AddString("InstallerTitle", "t");
-        if (data) w.AddItem("InstallerCheckAdmin", data, false, size);
+        w.AddString(ItemName::Title, "t");
+        if (data) w.AddItem(ItemName::CheckAdmin, data, false, size);
         w.SaveToExe(file, 0);
         return file;
     };
-    EXPECT_FALSE(ReadCheckAdmin(make("off.exe", "\0", 1)));
-    EXPECT_TRUE(ReadCheckAdmin(make("on.exe", "\1", 1)));
-    EXPECT_TRUE(ReadCheckAdmin(make("other.exe", "\x7F\0", 2)));
-    EXPECT_TRUE(ReadCheckAdmin(make("empty.exe", "", 0)));
-    EXPECT_TRUE(ReadCheckAdmin(make("absent.exe", nullptr, 0)));
+    auto checkAdmin = [](const std::string& file) { return TInstallerData(file).Settings().CheckAdmin; };
+    EXPECT_FALSE(checkAdmin(make("off.exe", "\0", 1)));
+    EXPECT_TRUE(checkAdmin(make("on.exe", "\1", 1)));
+    EXPECT_TRUE(checkAdmin(make("other.exe", "\x7F\0", 2)));
+    EXPECT_TRUE(checkAdmin(make("empty.exe", "", 0)));
+    EXPECT_TRUE(checkAdmin(make("absent.exe", nullptr, 0)));
     std::string garbage = dir.File("garbage.exe");
     WriteFile(garbage, RandomBytes(300, 7));
-    EXPECT_TRUE(ReadCheckAdmin(garbage));
-    EXPECT_TRUE(ReadCheckAdmin(dir.File("missing.exe")));
+    EXPECT_TRUE(checkAdmin(garbage));
+    EXPECT_TRUE(checkAdmin(dir.File("missing.exe")));
+    {
+        TInstallerData data(make("title.exe", nullptr, 0));
+        EXPECT_EQ(data.Settings().Title.value_or("none"), "t");
+        data.Wait();  // no payload: nothing to install, and the check fails
+        EXPECT_TRUE(data.Payload.Empty());
+        EXPECT_FALSE(data.Check.Ok());
+    }
 }
 
 namespace {

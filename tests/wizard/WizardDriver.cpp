@@ -270,6 +270,17 @@ std::vector<HWND> TProcess::Windows(const char* className) const {
     return found;
 }
 
+bool TProcess::HasWindowTitled(const std::string& text) const {
+    std::vector<HWND> all;
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND w : all) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(w, &id);
+        if (id == FId && Text(w) == text) return true;
+    }
+    return false;
+}
+
 HWND TProcess::WaitForForm(int ms) const {
     HWND form = nullptr;
     WaitFor(

@@ -59,6 +59,8 @@ public:
     TProcess Child(int ms = WaitMs) const;
     // Visible top-level windows of the process with that class name.
     std::vector<HWND> Windows(const char* className) const;
+    // Whether a top-level window of the process, shown or hidden, has that text.
+    bool HasWindowTitled(const std::string& text) const;
     // The wizard form: the process's visible window whose client area is 580 x 335.
     HWND WaitForForm(int ms = WaitMs) const;
     // A dialog box of the process (message box, folder dialog).

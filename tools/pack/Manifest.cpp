@@ -2,6 +2,7 @@
 #include "Json.h"
 #include "base/CodePage.h"
 #include "container/uPEUtils.h"
+#include "container/uInstallerContract.h"
 #include "container/uBitmapFile.h"
 #include "container/uIconFile.h"
 #include "base/Classes.h"
@@ -92,24 +93,9 @@ const char* const KnownKeys[] = {
     "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
     "title_file", "message_ja", "message_ja_file", "message_en", "message_en_file", "left_image", "top_image",
     "top_image_visible", "uninstaller_icon", "flash_version", "silent", "force_set", "ver_check", "check_admin",
-    "install_path", "install_path_file", "mxf", "mxl", "item"};
+    "install_path", "install_path_file", ItemName::Digest, ItemName::DigestLength, "item"};
 
 }  // namespace
-
-bool IsPlainFileName(const std::string& name) {
-    if (name.empty() || name.size() > 200 || name == "." || name == "..") return false;
-    for (unsigned char c : name)
-        if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos) return false;
-    if (name.back() == '.' || name.back() == ' ' || name.front() == ' ') return false;
-    std::string stem = name.substr(0, name.find('.'));
-    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* d : devices)
-        if (stem == d) return false;
-    if (stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) && stem[3] >= '1' && stem[3] <= '9')
-        return false;
-    return true;
-}
 
 bool IsDottedVersion(const std::string& version) {
     // The installer splits at "." and reads a piece that is no number as 0: "9,0,45" would ask
@@ -126,19 +112,6 @@ bool IsDottedVersion(const std::string& version) {
         }
     }
     return digits > 0 && pieces < 4;
-}
-
-bool IsSingleStringPattern(const std::string& pattern) {
-    int strings = 0;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '%') continue;
-        if (i + 1 >= pattern.size()) return false;
-        char c = pattern[++i];
-        if (c == '%') continue;
-        if (c != 's') return false;
-        ++strings;
-    }
-    return strings == 1;
 }
 
 // The installer's own readers decide: what they refuse, the tool refuses.
@@ -237,45 +210,47 @@ TManifest LoadManifest(const std::string& fileName) {
     auto scrName = l.String("scr_name");
     if (!scrName || scrName->empty()) l.Fail("scr_name", "is required (the base name of the installed files)");
     std::string scrNameBytes = l.Encode("scr_name", *scrName, l.CodePage);
-    if (!IsPlainFileName(*scrName)) l.Fail("scr_name", "must be a plain file name without a path");
+    if (!IsValidScrName(scrNameBytes, l.CodePage))
+        l.Fail("scr_name", "must be a plain file name without a path that names no device (such as CON or COM1)");
 
-    l.AddFlag("InstallerCheckAdmin", "check_admin");
-    l.Add("GUID", l.Encode("guid", *guid, l.CodePage));
-    l.Add("SCRName", scrNameBytes);
+    l.AddFlag(ItemName::CheckAdmin, "check_admin");
+    l.Add(ItemName::Guid, l.Encode("guid", *guid, l.CodePage));
+    l.Add(ItemName::ScrName, scrNameBytes);
     if (auto v = l.String("flash_version")) {
         if (!IsDottedVersion(*v))
             l.Fail("flash_version", "must be up to four numbers joined by dots, e.g. \"9.0.45.0\"");
-        l.Add("FlashVersion", *v);
+        l.Add(ItemName::FlashVersion, *v);
     }
-    l.AddFlag("InstallerSilent", "silent");
-    if (auto v = l.Text("title", l.CodePage)) l.Add("InstallerTitle", *v);
+    l.AddFlag(ItemName::Silent, "silent");
+    if (auto v = l.Text("title", l.CodePage)) l.Add(ItemName::Title, *v);
     // The Japanese welcome text is only shown on Japanese systems, so it is always Shift-JIS.
-    for (auto [key, item, cp] : {std::tuple{"message_ja", "InstallerMessageJa", 932u},
-                                 std::tuple{"message_en", "InstallerMessageEn", l.CodePage}}) {
+    for (auto [key, item, cp] : {std::tuple<const char*, const char*, unsigned>{"message_ja", ItemName::MessageJa, 932u},
+                                 std::tuple<const char*, const char*, unsigned>{"message_en", ItemName::MessageEn, l.CodePage}}) {
         if (auto v = l.Text(key, cp)) {
             if (!IsSingleStringPattern(*v))
                 l.Fail(key, "must hold exactly one %s (the screensaver name) and no other % directive but %%");
             l.Add(item, *v);
         }
     }
-    for (auto [key, item] : {std::pair{"left_image", "InstallerLeftImage"}, std::pair{"top_image", "InstallerTopImage"}}) {
+    for (auto [key, item] : {std::pair<const char*, const char*>{"left_image", ItemName::LeftImage},
+                             std::pair<const char*, const char*>{"top_image", ItemName::TopImage}}) {
         if (auto path = l.String(key)) {
             std::string bytes = l.ReadFileBytes(key, *path), why;
             if (!LooksLikeBmp(bytes, why)) l.Fail(key, "\"" + *path + "\" " + why);
             l.Add(item, bytes);
         }
     }
-    l.AddFlag("InstallerTopImageVisible", "top_image_visible");
+    l.AddFlag(ItemName::TopImageVisible, "top_image_visible");
     if (auto path = l.String("uninstaller_icon")) {
         std::string bytes = l.ReadFileBytes("uninstaller_icon", *path), why;
         if (!LooksLikeIco(bytes, why)) l.Fail("uninstaller_icon", "\"" + *path + "\" " + why);
-        l.Add("InstallerUninstallerIcon", bytes);
+        l.Add(ItemName::UninstallerIcon, bytes);
     }
-    l.AddFlag("InstallerForceSet", "force_set");
-    l.AddFlag("InstallerVerCheck", "ver_check");
-    if (auto v = l.Text("install_path", l.CodePage)) l.Add("InstallerPath", *v);
-    if (auto v = l.Text("eula", l.CodePage)) l.Add("InstallerEULA", *v);
-    if (auto path = l.String("readme")) l.Add("InstallerReadme", l.TextFile("readme", *path, l.CodePage));
+    l.AddFlag(ItemName::ForceSet, "force_set");
+    l.AddFlag(ItemName::VerCheck, "ver_check");
+    if (auto v = l.Text("install_path", l.CodePage)) l.Add(ItemName::InstallPath, *v);
+    if (auto v = l.Text("eula", l.CodePage)) l.Add(ItemName::Eula, *v);
+    if (auto path = l.String("readme")) l.Add(ItemName::Readme, l.TextFile("readme", *path, l.CodePage));
 
     if (auto path = l.String("scr")) {
         l.Result.HasScr = true;
@@ -302,10 +277,11 @@ TManifest LoadManifest(const std::string& fileName) {
         }
     }
     l.Result.CompressScr = l.Compress;
-    if (auto v = l.String("mxf")) l.Result.Mxf = *v;
-    if (auto n = l.Node("mxl")) {
+    // The overrides of the check values are named after their items.
+    if (auto v = l.String(ItemName::Digest)) l.Result.Mxf = *v;
+    if (auto n = l.Node(ItemName::DigestLength)) {
         if (!n->is_integer() || **n->as_integer() < 0 || **n->as_integer() > 0xFFFFFFFFll)
-            l.Fail("mxl", "must be a number from 0 to 4294967295");
+            l.Fail(ItemName::DigestLength, "must be a number from 0 to 4294967295");
         l.Result.Mxl = static_cast<uint32_t>(**n->as_integer());
     }
 

@@ -33,8 +33,6 @@ struct EManifestError {
 };
 
 // Checks used by the manifest loader, exposed for tests.
-bool IsPlainFileName(const std::string& name);
-bool IsSingleStringPattern(const std::string& pattern);
 // Up to four decimal numbers joined by dots: the only version text the installer compares.
 bool IsDottedVersion(const std::string& version);
 bool LooksLikeBmp(const std::string& bytes, std::string& why);

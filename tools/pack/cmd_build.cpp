@@ -6,6 +6,7 @@
 #include "ProgressLine.h"
 #include "base/FileOps.h"
 #include "container/uExeAdder.h"
+#include "container/uInstallerContract.h"
 #include "container/md5.h"
 #include "container/uPEUtils.h"
 #include "container/uZLib.h"
@@ -97,12 +98,12 @@ int CmdBuild(const TVerbArgs& args) {
     if (manifest.Mxf) mxf = *manifest.Mxf;
     uint8_t mxl[4];
     SetLE32(mxl, manifest.Mxl.value_or(static_cast<uint32_t>(scr.Size())));
-    writer.AddItem("mxf", mxf.data(), manifest.CompressScr, static_cast<int32_t>(mxf.size()));
-    writer.AddItem("mxl", mxl, manifest.CompressScr, 4);
+    writer.AddItem(ItemName::Digest, mxf.data(), manifest.CompressScr, static_cast<int32_t>(mxf.size()));
+    writer.AddItem(ItemName::DigestLength, mxl, manifest.CompressScr, 4);
     // The payload goes last, so that the installer finds its small settings without reading past it.
     if (manifest.HasScr) {
-        if (!packed.Empty()) writer.AddCompressedStream("SCR", std::move(packed));
-        else writer.AddItem("SCR", scr.Data(), false, static_cast<int32_t>(scr.Size()));
+        if (!packed.Empty()) writer.AddCompressedStream(ItemName::Scr, std::move(packed));
+        else writer.AddItem(ItemName::Scr, scr.Data(), false, static_cast<int32_t>(scr.Size()));
     }
 
     // Written beside the target and moved over it only when complete.

@@ -4,6 +4,7 @@
 #include "base/Endian.h"
 #include "container/md5.h"
 #include "container/uExeAdder.h"
+#include "container/uInstallerContract.h"
 #include "win32/uModule.h"
 #include <cstdio>
 #include <windows.h>
@@ -24,9 +25,9 @@ int main() {
     uint32_t mxl = 0;
     for (const TItemType& item : items) {
         std::printf("  %-26s %10d%s\n", item.Name.c_str(), item.Size(), item.Compressed ? " (compressed)" : "");
-        if (item.Name == "SCR") scr.WriteBuffer(item.Data.Data(), item.Data.Size());
-        else if (item.Name == "mxf") mxf.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
-        else if (item.Name == "mxl" && item.Size() >= 4) mxl = GetLE32(item.Data.Data());
+        if (item.Name == ItemName::Scr) scr.WriteBuffer(item.Data.Data(), item.Data.Size());
+        else if (item.Name == ItemName::Digest) mxf.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
+        else if (item.Name == ItemName::DigestLength && item.Size() >= 4) mxl = GetLE32(item.Data.Data());
     }
     FreeItems(items);
     if (mxl > scr.Size()) mxl = static_cast<uint32_t>(scr.Size());

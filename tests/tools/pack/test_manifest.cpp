@@ -3,17 +3,36 @@
 #include "CommandLine.h"
 #include "Json.h"
 #include "Manifest.h"
+#include "container/uInstallerContract.h"
 #include "Sha256.h"
 #include <gtest/gtest.h>
 
 using namespace testing_support;
 using namespace std::string_literals;
 
-TEST(Manifest, PlainFileNames) {
-    for (const char* ok : {"Saver", "My Saver", "a.b", "COM10", "console"}) EXPECT_TRUE(IsPlainFileName(ok)) << ok;
-    for (const char* bad : {"", ".", "..", "a\\b", "a/b", "c:x", "a*", "q?", "x\"", "<", "|", "trail.", "trail ",
-                            "CON", "nul.txt", "Com1", "LPT9", "tab\there"})
-        EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+// The tool refuses exactly the names the installer refuses (the same table drives the installer's
+// test), each with a sentence naming the key.
+TEST(Manifest, ScreensaverNamesAreJudgedAsTheInstallerJudgesThem) {
+    TempDir dir;
+    const auto cases = ScrNameCases();
+    ASSERT_GE(cases.size(), 20u);
+    for (const TScrNameCase& c : cases) {
+        SCOPED_TRACE(c.Name + " in code page " + std::to_string(c.CodePage));
+        WriteFile(dir.File("m.toml"), ToBytes("codepage = " + std::to_string(c.CodePage) +
+                                              "\nguid = \"g\"\nscr_name = '" + c.Name + "'\n"));
+        try {
+            LoadManifest(dir.File("m.toml"));
+            EXPECT_TRUE(c.Accepted) << "built, but the installer refuses it";
+        } catch (const EManifestError& e) {
+            EXPECT_FALSE(c.Accepted) << e.Message;
+            EXPECT_NE(e.Message.find("\"scr_name\": must be a plain file name"), std::string::npos) << e.Message;
+        }
+    }
+    // Beyond the table: the bytes, not the characters, are limited, and a name must be there.
+    for (const char* bad : {"", "tab\there", "q?"}) EXPECT_FALSE(IsValidScrName(bad, 1252)) << bad;
+    EXPECT_TRUE(IsValidScrName(std::string(200, 'a'), 1252));
+    EXPECT_FALSE(IsValidScrName(std::string(201, 'a'), 1252));
+    EXPECT_FALSE(IsValidScrName("\x81", 1252)) << "no character of the code page";
 }
 
 TEST(Manifest, WelcomePatternsTakeExactlyOneString) {

@@ -1,0 +1,69 @@
+// Numbers of the installer's string resources: the English captions of the form, and each
+// message of the wizard in both languages. The resource script and the code both name them here.
+#pragma once
+
+// English captions; a literal backslash-n becomes CR LF when loaded.
+#define SID_CAPTION 0
+#define SID_FONT_NAME 1
+#define SID_CANCEL 2
+#define SID_NEXT_CAPTION 3
+#define SID_BACK 4
+#define SID_LICENCE_TITLE 5
+#define SID_LICENCE_TITLE_FONT 6
+#define SID_LICENCE_EXPLAIN 7
+#define SID_AGREE 8
+#define SID_DISAGREE 9
+#define SID_WELCOME_EXPLAIN 10  // never loaded: the welcome text comes from the pattern
+#define SID_WELCOME_HINT 11
+#define SID_WELCOME_TITLE 12
+#define SID_WELCOME_TITLE_FONT 13
+#define SID_OPTIONS_TITLE 16
+#define SID_OPTIONS_TITLE_FONT 17
+#define SID_OPTIONS_EXPLAIN 18
+#define SID_SET_CURRENT 19
+#define SID_BROWSE 20
+#define SID_CHANGE_PATH 21
+#define SID_PATH_CAUTION 22
+#define SID_FINISH_TITLE 23
+#define SID_FINISH_TITLE_FONT 24
+#define SID_OPEN_SETTINGS 25
+#define SID_SHOW_README 26
+#define SID_FINISH_EXPLAIN 27
+#define SID_FAILURE_TITLE 28
+#define SID_FAILURE_TITLE_FONT 29
+#define SID_FAILURE_HINT 30
+#define SID_GET_PLAYER 31
+#define SID_GET_PLAYER_IMAGE 32
+#define SID_UNINSTALLER_FILE 33
+
+// Messages: Japanese, English.
+#define SID_JA_SET_MANUALLY 65232
+#define SID_EN_DISPLAY_SUFFIX 65233
+#define SID_EN_NEXT 65234
+#define SID_EN_INSTALL 65235
+#define SID_EN_FINISH 65236
+#define SID_EN_QUIT 65237
+#define SID_EN_WELCOME_PATTERN 65238
+#define SID_EN_INSTALLING 65239
+#define SID_EN_SELECT_DIRECTORY 65240
+#define SID_EN_DIRECTORY_MISSING 65241
+#define SID_EN_WRITE_FAILURE 65242
+#define SID_EN_SCREENSAVER_ACTIVE 65243
+#define SID_EN_FLASH_MISSING 65244
+#define SID_EN_VERSION_REQUIRED 65245
+#define SID_EN_INVALID_DATA 65246
+#define SID_EN_SET_MANUALLY 65247
+#define SID_JA_NEXT 65252
+#define SID_JA_INSTALL 65253
+#define SID_JA_FINISH 65254
+#define SID_JA_QUIT 65255
+#define SID_JA_WELCOME_PATTERN 65256
+#define SID_JA_SELECT_DIRECTORY 65257
+#define SID_JA_DIRECTORY_MISSING 65258
+#define SID_JA_WRITE_FAILURE 65259
+#define SID_JA_SCREENSAVER_ACTIVE 65260
+#define SID_JA_FLASH_MISSING 65261
+#define SID_JA_VERSION_REQUIRED 65262
+#define SID_JA_INVALID_DATA 65263
+#define SID_JA_INSTALLING 65264
+#define SID_JA_DISPLAY_SUFFIX 65265
