@@ -13,5 +13,5 @@
 // Called by the uninstaller once everything else is gone.
 void RemoveSelf(const std::string& self);
 // The copy's part: the handle and path it was given, and its own path. Deletes only a file that
-// carries the same "GUID" block as the copy itself.
+// carries the same identifier block as the copy itself.
 int FinishSelfRemoval(uintptr_t waitHandle, const std::string& original, const std::string& self);

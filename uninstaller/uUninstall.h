@@ -13,7 +13,7 @@ enum TUninstallExit : int {
     ueRunning = 2,   // the screensaver runs
     uePartly = 3,    // something stayed; a later run finishes the job
     ueNoRights = 4,  // administrator rights refused
-    ueDamaged = 5,   // no data block, or no "GUID" in it
+    ueDamaged = 5,   // no data block, or no identifier in it
 };
 
 struct TArguments {
@@ -42,7 +42,7 @@ struct TInstallation {
 // non-empty name.
 bool InstallationFromPath(const std::string& exePath, TInstallation& installation);
 
-// The "GUID" item of an executable's own block; empty when there is none or the block is damaged.
+// The identifier item of an executable's own block; empty when there is none or the block is damaged.
 std::string ReadGuid(const std::string& exePath);
 
 // Whether a command line (an UninstallString) starts the given program: quoted or not, short

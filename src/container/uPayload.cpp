@@ -147,7 +147,7 @@ TPayloadPlan ReadPayloadItems(TDataBlockReader& reader, TItemTypes& items) {
             TItemType item;
             reader.ReadValue(record, item);
             if (record.Name == ItemName::Digest) plan.Expected.assign(reinterpret_cast<const char*>(item.Data.Data()), item.Data.Size());
-            // A short "mxl" counts as absent: it does not replace an earlier one.
+            // A short length counts as absent: it does not replace an earlier one.
             if (record.Name == ItemName::DigestLength && item.Size() >= 4) plan.Mxl = GetLE32(item.Data.Data());
             items.push_back(std::move(item));
         }

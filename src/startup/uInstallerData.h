@@ -25,7 +25,7 @@ public:
     // An unreadable or absent block, or damaged screensaver values, give no payload and a check
     // that fails.
     void Wait();
-    TBuffer Payload;  // the screensaver: every "SCR" value in stored order
+    TBuffer Payload;  // the screensaver: every one of its values in stored order
     TPayloadCheck Check;
 
 private:

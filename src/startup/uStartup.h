@@ -24,13 +24,13 @@ public:
     virtual std::string FirstArgument() = 0;
     virtual std::string ExePath() = 0;
     virtual bool IsJapanese() = 0;
-    // "InstallerCheckAdmin" of the program's own block; true when absent, empty or unreadable.
+    // Whether the program's own block asks for administrator rights; true when absent, empty or unreadable.
     virtual bool ReadCheckAdmin() = 0;
     virtual bool IsAdministrator() = 0;
     virtual bool GetCurrentUserAccount(std::string& domain, std::string& accountName) = 0;
     virtual bool RunAsAdmin(const std::string& executable, const std::string& parameters) = 0;
     virtual void ErrorBox(const std::string& text) = 0;
-    // "InstallerSilent" of the program's own block; false when absent or unreadable.
+    // Whether the program's own block asks for a silent installation; false when absent or unreadable.
     virtual bool ReadSilent() = 0;
     // Starts the elevated instance and waits for it, giving its exit code.
     virtual bool RunAsAdminAndWait(const std::string& executable, const std::string& parameters, DWORD& exitCode) = 0;

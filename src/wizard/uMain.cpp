@@ -252,7 +252,7 @@ void TfrmMain::ChooseDirectory() {
 }
 
 bool TfrmMain::CheckIntegrity() {
-    // The digest of the first "mxl" bytes was made while the worker read them.
+    // The digest of the payload's leading bytes was made while the worker read them.
     if (IsValidScrName(FSettings.ScrName, GetACP()) && FData.Check.Ok()) return true;
     ShowFailure(SInvalidData);
     return false;

@@ -1,14 +1,12 @@
 // The wizard's part of the installation: the choices from its controls, the notifier while it
 // runs, the error box and the failure page when it fails; then the finish actions.
 #include "wizard/uMain.h"
-#include "wizard/uInstallation.h"
+#include "wizard/uInstallProgress.h"
 #include "container/uInstallerContract.h"
 #include "controls/uFileEmbedder.h"
-#include "controls/uNotifier.h"
 #include "framework/StdCtrls.h"
 #include "startup/uInstallerData.h"
 #include "startup/uMessageDialog.h"
-#include <memory>
 #include <shellapi.h>
 
 namespace {
@@ -19,19 +17,7 @@ bool TfrmMain::Install() {
     TInstallJob job{FSettings, FData.Payload, embedderUninstaller->EmbeddedData(),
                     FSettings.ScrName + SDisplayNameSuffix, edtPage3Path->GetText(),
                     chbxPage3SetScreenSaver->Checked(), IsRunAsAdmin() ? FOriginalUser : std::string()};
-    TInstallResult result;
-    {
-        // While it shows, the wizard window is disabled; it is gone before any error box.
-        auto notifier = std::make_unique<TNotifier>(this);
-        notifier->SetShowProgressBar(false);
-        notifier->SetCanCancel(false);
-        notifier->SetCaption("");
-        notifier->SetMsg(SInstalling);
-        result = ::Install(job, [&] {
-            if (!notifier->Showing()) notifier->ShowOver(this);  // the directory is there: writing starts
-            Application->ProcessMessages();
-        });
-    }
+    const TInstallResult result = InstallShowingProgress(job, this, this);
     FReadmePath = result.ReadmePath;
     FScrPath = result.ScrPath;
     FScreenSaverSet = result.ScreenSaverSet;

@@ -1,15 +1,13 @@
 #include "wizard/uSilentInstall.h"
-#include "wizard/uInstallation.h"
+#include "wizard/uInstallProgress.h"
 #include "wizard/uMain.h"
 #include "container/uInstallerContract.h"
 #include "controls/uFileEmbedder.h"
-#include "controls/uNotifier.h"
 #include "framework/FormResource.h"
 #include "startup/uInstallerData.h"
 #include "startup/uMessageDialog.h"
 #include "startup/uStartup.h"
 #include "win32/uModule.h"
-#include <memory>
 
 namespace {
 
@@ -39,18 +37,7 @@ int InstallSilently(TInstallerData& data) {
     const TInstallJob job{settings, data.Payload, uninstaller.EmbeddedData(), settings.ScrName + SDisplayNameSuffix,
                           InstallationDirectory(settings, fixed), true,
                           IsRunAsAdmin() ? ParamStr(2) : std::string()};
-    TInstallResult result;
-    {
-        auto notifier = std::make_unique<TNotifier>(Application);
-        notifier->SetShowProgressBar(false);
-        notifier->SetCanCancel(false);
-        notifier->SetCaption("");
-        notifier->SetMsg(SInstalling);
-        result = Install(job, [&] {
-            if (!notifier->Showing()) notifier->ShowCentered();
-            Application->ProcessMessages();
-        });
-    }
+    const TInstallResult result = InstallShowingProgress(job, Application, nullptr);
     switch (result.Outcome) {
     case TInstallOutcome::Installed: return ecInstalled;
     case TInstallOutcome::WriteFailed: ErrorBox(SWriteFailure); break;

@@ -13,7 +13,7 @@ struct TManifestItem {
 #include "base/Buffer.h"
 #include <optional>
 
-// The payload ("SCR") and its check values are kept apart from the other items: the payload
+// The payload (the screensaver) and its check values are kept apart from the other items: the payload
 // may be large, and the tool digests and compresses it at the same time.
 struct TManifest {
     std::string Stub;                  // optional stub path from the manifest

@@ -120,8 +120,8 @@ int CmdGet(const TVerbArgs& args) {
     return ExitOk;
 }
 
-// The integrity check as the installer makes it: every "SCR" value in stored order makes up the
-// data, a later "mxl" or "mxf" wins, and an "mxl" shorter than four bytes counts as absent.
+// The integrity check as the installer makes it: every screensaver value in stored order makes up
+// the data, a later length or digest wins, and a length shorter than four bytes counts as absent.
 // Values are streamed from the file, so neither copy of a large payload is held in memory.
 int CmdVerify(const TVerbArgs& args) {
     TCommandLine cl(args, {}, {"--json"});
