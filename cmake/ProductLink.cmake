@@ -5,3 +5,8 @@ if(KESTRIN_PRODUCT_LINKER)
   string(REPLACE "<CMAKE_CXX_COMPILER>" "${KESTRIN_PRODUCT_LINKER}" CMAKE_CXX_LINK_EXECUTABLE
          "${CMAKE_CXX_LINK_EXECUTABLE}")
 endif()
+
+# A shipped program is optimised at link time, over all the code it links.
+function(kestrin_product_link target)
+  target_link_options(${target} PRIVATE -flto=auto)
+endfunction()
