@@ -21,13 +21,37 @@ else()
   set(KESTRIN_FORMC_DEPENDS formc CACHE INTERNAL "its target")
 endif()
 
-# kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [BASEDIR dir] [DEPENDS files...])
+# kestrin_form_resource(TARGET target SOURCE file.kfm RESOURCE NAME [BASEDIR dir] [REGISTER function]
+#                       [DEPENDS files...])
 # Files the form names (embedded files, pictures) are found relative to BASEDIR, by default the
 # source's directory.
 # Strings of the source are stored in code page 932, the program's default language.
+# REGISTER adds to the target a function of that name that registers, by name, exactly the classes
+# of the form's components, so that a program links no component class its form does not use.
 function(kestrin_form_resource)
-  cmake_parse_arguments(F "" "TARGET;SOURCE;RESOURCE;BASEDIR" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(F "" "TARGET;SOURCE;RESOURCE;BASEDIR;REGISTER" "DEPENDS" ${ARGN})
   get_filename_component(src ${F_SOURCE} ABSOLUTE)
+  if(F_REGISTER)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+    file(STRINGS ${src} objects REGEX "^[ ]*object [A-Za-z0-9_]+: T[A-Za-z0-9_]+")
+    list(REMOVE_AT objects 0)  # the form itself, which the program creates
+    set(classes "")
+    foreach(line ${objects})
+      string(REGEX REPLACE ".*: (T[A-Za-z0-9_]+).*" "\\1" class "${line}")
+      list(APPEND classes ${class})
+    endforeach()
+    list(REMOVE_DUPLICATES classes)
+    list(SORT classes)
+    set(body "")
+    foreach(class ${classes})
+      string(APPEND body "    RegisterComponent<${class}>();\n")
+    endforeach()
+    get_filename_component(srcname ${src} NAME)
+    set(gen ${CMAKE_CURRENT_BINARY_DIR}/${F_RESOURCE}_classes.cpp)
+    file(CONFIGURE OUTPUT ${gen} CONTENT
+         "// Made from ${srcname}: the classes of its components, registered by name.\n#include \"controls/uComponentClasses.h\"\n\nvoid ${F_REGISTER}() {\n${body}}\n")
+    target_sources(${F_TARGET} PRIVATE ${gen})
+  endif()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${F_RESOURCE}.kfr)
   set(base "")
   if(F_BASEDIR)

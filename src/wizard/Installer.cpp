@@ -12,6 +12,9 @@
 #include "wizard/uSilentInstall.h"
 #include <windows.h>
 
+// The classes of the wizard's components (made from its form by the build).
+void RegisterFormClasses();
+
 namespace {
 
 int RunWizard(TInstallerData& data, bool running) {
@@ -43,7 +46,7 @@ int Main() {
     LoadMessages();
     // The player-control check creates a COM object: COM must be initialised for the whole run.
     TComInitialization com;
-    RegisterControlClasses();
+    RegisterFormClasses();
     InitializeControlUnits();
     struct TUnitEnd {
         ~TUnitEnd() { FinalizeControlUnits(); }

@@ -29,8 +29,12 @@ struct GuiEnvironment : ::testing::Environment {
     void SetUp() override {
         RegisterControlClasses();
         InitializeControlUnits();
+        InitializeDebug();
     }
-    void TearDown() override { FinalizeControlUnits(); }
+    void TearDown() override {
+        FinalizeDebug();
+        FinalizeControlUnits();
+    }
 };
 ::testing::Environment* const GEnv = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
