@@ -11,9 +11,12 @@ mkdir -p "$B"
 echo "== Windows binary sizes (bytes)"
 find build/win32 \( -name '*.exe' -o -name '*.scr' \) -not -path '*/tests/*' -not -path '*/fixtures/*' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*' \
   -printf '%s\t%P\n' | sort -k2
-UNINST=build/win32/uninstaller/Uninst.exe
+UNINST=build/win32/uninstaller/Uninst.exe INSTALLER=build/win32/src/wizard/Installer.exe
+if [ -f "$INSTALLER" ]; then
+  printf 'installer: %d bytes (at most 491520, aim 393216)\n' "$(stat -c %s "$INSTALLER")"
+fi
 if [ -f "$UNINST" ]; then
-  printf 'uninstaller: %d bytes (aim < 163840)\n' "$(stat -c %s "$UNINST")"
+  printf 'uninstaller: %d bytes (at most 163840)\n' "$(stat -c %s "$UNINST")"
 fi
 for extra in scripts/bench-*.sh; do if [ -f "$extra" ]; then bash "$extra"; fi; done
 
