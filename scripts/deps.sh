@@ -29,6 +29,7 @@ needs=(
   "x11-utils             xdpyinfo"
   "imagemagick           /usr/bin/convert-im6*"
   "python3               python3"
+  "python3-yaml          /usr/lib/python3/dist-packages/yaml/__init__.py"
   "wine                  wine"
   "wine32:i386           /usr/lib/wine/wine"
   "libwine:i386          /usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe"

@@ -27,6 +27,10 @@ inline constexpr char Eula[] = "InstallerEULA";
 inline constexpr char Readme[] = "InstallerReadme";
 inline constexpr char CheckAdmin[] = "InstallerCheckAdmin";
 inline constexpr char Scr[] = "SCR";
+// What the list of programs and package managers show; optional.
+inline constexpr char Publisher[] = "InstallerPublisher";
+inline constexpr char Version[] = "InstallerVersion";
+inline constexpr char Url[] = "InstallerURL";
 }  // namespace ItemName
 
 // The three files of an installation of the screensaver name, in its directory.
@@ -67,5 +71,12 @@ struct TUninstallTexts {
     std::string InstallLocation;       // the directory, with its trailing "\"
 };
 TUninstallTexts UninstallTextsFor(const std::string& uninstallerPath, const std::string& displayName);
+// What the English installer puts behind the screensaver name in "DisplayName" (its string table
+// holds it for the program; this copy is for the tool that describes the entry).
+inline constexpr char EnglishDisplayNameSuffix[] = " Screensaver";
+// The uninstaller's silent switch, which QuietUninstallString passes.
+inline constexpr char UninstallerSilentSwitch[] = "/S";
+// "InstallDate": the day as YYYYMMDD.
+std::string InstallDateText(unsigned year, unsigned month, unsigned day);
 // Bytes in whole kilobytes, rounded up, as "EstimatedSize" counts them.
 uint32_t KiloBytes(uint64_t bytes);

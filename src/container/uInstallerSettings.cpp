@@ -55,6 +55,9 @@ TInstallerSettings ReadInstallerSettings(const TItemTypes& items) {
         else if (n == ItemName::Eula) s.Eula = TextOf(item);
         else if (n == ItemName::Readme) s.Readme += TextOf(item);
         else if (n == ItemName::CheckAdmin) { s.CheckAdmin = item.Data.Empty() || item.Data.Data()[0] != 0; }
+        else if (n == ItemName::Publisher) s.Publisher = TextOf(item);
+        else if (n == ItemName::Version) s.Version = TextOf(item);
+        else if (n == ItemName::Url) s.Url = TextOf(item);
     }
     return s;
 }

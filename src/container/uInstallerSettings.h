@@ -24,6 +24,7 @@ struct TInstallerSettings {
     std::string Eula;                  // empty: no licence page
     std::string Readme;                // empty: no readme
     bool CheckAdmin = true;            // administrator rights required
+    std::string Publisher, Version, Url;  // for the Uninstall entry; empty: not written
 };
 
 // Items in stored order: for a repeated name the later one wins, the readme's values are joined.

@@ -46,8 +46,8 @@ uint64_t FileSize(const std::string& fileName) {
     return uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
-void WriteUninstallEntry(const TInstallResult& r, const std::string& displayName, const std::string& scrName) {
-    const std::string key = UninstallKeyPath(scrName);
+void WriteUninstallEntry(const TInstallResult& r, const std::string& displayName, const TInstallerSettings& s) {
+    const std::string key = UninstallKeyPath(s.ScrName);
     const TUninstallTexts t = UninstallTextsFor(r.UninstallerPath, displayName);
     WriteRegValueByPath(HKEY_LOCAL_MACHINE, key + "\\" + UninstallStringValue, t.UninstallString);
     WriteRegValueByPath(HKEY_LOCAL_MACHINE, key + "\\DisplayName", t.DisplayName);
@@ -61,6 +61,18 @@ void WriteUninstallEntry(const TInstallResult& r, const std::string& displayName
                                     (r.ReadmeWritten ? KiloBytes(FileSize(r.ReadmePath)) : 0));
     k.SetDWord("NoModify", 1);
     k.SetDWord("NoRepair", 1);
+    // What Settings' list of apps and package managers read besides: written only when given
+    // (and none left from an older installation that gave it).
+    for (auto [name, text] : {std::pair{"Publisher", &s.Publisher}, std::pair{"DisplayVersion", &s.Version},
+                              std::pair{"URLInfoAbout", &s.Url}}) {
+        if (text->empty())
+            k.DeleteValue(name);
+        else
+            k.SetText(name, *text, true);
+    }
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    k.SetText("InstallDate", InstallDateText(today.wYear, today.wMonth, today.wDay), true);
 }
 
 }  // namespace
@@ -103,7 +115,7 @@ TInstallResult Install(const TInstallJob& job, const std::function<void()>& betw
     } catch (const std::exception&) {
         return r;  // WriteFailed
     }
-    WriteUninstallEntry(r, job.DisplayName, name);
+    WriteUninstallEntry(r, job.DisplayName, job.Settings);
     r.Outcome = TInstallOutcome::Installed;
     return r;
 }

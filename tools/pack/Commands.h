@@ -14,6 +14,7 @@ int CmdVerify(const TVerbArgs& args);
 int CmdAdd(const TVerbArgs& args);
 int CmdSetIcon(const TVerbArgs& args);
 int CmdResources(const TVerbArgs& args);
+int CmdWinget(const TVerbArgs& args);
 
 // Prints "kestrin-pack: <message>" to standard error.
 void PrintError(const std::string& message);

@@ -9,6 +9,7 @@
 #include "base/Endian.h"
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <toml++/toml.h>
 
 namespace {
@@ -93,9 +94,21 @@ const char* const KnownKeys[] = {
     "stub", "codepage", "compress", "guid", "scr_name", "scr", "readme", "eula", "eula_file", "title",
     "title_file", "message_ja", "message_ja_file", "message_en", "message_en_file", "left_image", "top_image",
     "top_image_visible", "uninstaller_icon", "flash_version", "silent", "force_set", "ver_check", "check_admin",
-    "install_path", "install_path_file", ItemName::Digest, ItemName::DigestLength, "item"};
+    "install_path", "install_path_file", ItemName::Digest, ItemName::DigestLength, "item", "publisher", "version",
+    "url", "license", "description"};
 
 }  // namespace
+
+bool IsWebAddress(const std::string& text) {
+    for (const char* scheme : {"https://", "http://"}) {
+        const size_t n = std::strlen(scheme);
+        if (text.size() > n && std::equal(scheme, scheme + n, text.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    }
+    return false;
+}
 
 bool IsDottedVersion(const std::string& version) {
     // The installer splits at "." and reads a piece that is no number as 0: "9,0,45" would ask
@@ -222,7 +235,32 @@ TManifest LoadManifest(const std::string& fileName) {
         l.Add(ItemName::FlashVersion, *v);
     }
     l.AddFlag(ItemName::Silent, "silent");
-    if (auto v = l.Text("title", l.CodePage)) l.Add(ItemName::Title, *v);
+    l.Result.ScrName = *scrName;
+    l.Result.CodePage = l.CodePage;
+    // What the installer writes into the Uninstall entry for Settings and package managers.
+    if (auto v = l.String("publisher")) {
+        l.Result.Publisher = *v;
+        l.Add(ItemName::Publisher, l.Encode("publisher", *v, l.CodePage));
+    }
+    if (auto v = l.String("version")) {
+        if (v->empty() || v->size() > 128 || v->find_first_of("\\/:*?\"<>|") != std::string::npos ||
+            std::any_of(v->begin(), v->end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            l.Fail("version", "must be a version text such as \"1.2.0\" (no \\ / : * ? \" < > | or control character)");
+        l.Result.Version = *v;
+        l.Add(ItemName::Version, l.Encode("version", *v, l.CodePage));
+    }
+    if (auto v = l.String("url")) {
+        if (!IsWebAddress(*v)) l.Fail("url", "must be a web address starting with https:// or http://");
+        l.Result.Url = *v;
+        l.Add(ItemName::Url, l.Encode("url", *v, l.CodePage));
+    }
+    // Only package managers' manifests carry these; the installer shows neither.
+    if (auto v = l.String("license")) l.Result.License = *v;
+    if (auto v = l.String("description")) l.Result.Description = *v;
+    if (auto v = l.Text("title", l.CodePage)) {
+        l.Add(ItemName::Title, *v);
+        CodePageToUtf8(*v, l.CodePage, l.Result.Title);
+    }
     // The Japanese welcome text is only shown on Japanese systems, so it is always Shift-JIS.
     for (auto [key, item, cp] : {std::tuple<const char*, const char*, unsigned>{"message_ja", ItemName::MessageJa, 932u},
                                  std::tuple<const char*, const char*, unsigned>{"message_en", ItemName::MessageEn, l.CodePage}}) {

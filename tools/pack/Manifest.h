@@ -23,6 +23,11 @@ struct TManifest {
     bool CompressScr = true;
     std::optional<std::string> Mxf;    // overrides of the computed check values
     std::optional<uint32_t> Mxl;
+    // For package managers' manifests (UTF-8 as written): publisher, version and url are items too,
+    // license and description only for them.
+    std::string Publisher, Version, Url, License, Description;
+    std::string ScrName, Title;        // UTF-8: the name and the title (empty when none)
+    unsigned CodePage = 1252;
 };
 
 // Reads and checks a manifest file; raises EManifestError naming the file and the key.
@@ -33,6 +38,8 @@ struct EManifestError {
 };
 
 // Checks used by the manifest loader, exposed for tests.
+// "https://" or "http://" (any case) and at least one more character, no blank or control.
+bool IsWebAddress(const std::string& text);
 // Up to four decimal numbers joined by dots: the only version text the installer compares.
 bool IsDottedVersion(const std::string& version);
 bool LooksLikeBmp(const std::string& bytes, std::string& why);

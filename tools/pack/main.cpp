@@ -28,6 +28,7 @@ const TVerb Verbs[] = {
     {"add", CmdAdd, "add FILE [--flag 0|1] [--raw] NAME=TEXT | NAME=@PATH ..."},
     {"set-icon", CmdSetIcon, "set-icon EXE ICO [--group MAINICON]"},
     {"resources", CmdResources, "resources EXE [--json]"},
+    {"winget", CmdWinget, "winget MANIFEST --installer FILE --id PACKAGE.ID --url DOWNLOAD-URL [-o DIR]"},
 };
 
 void PrintHelp(FILE* out) {

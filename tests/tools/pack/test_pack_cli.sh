@@ -259,4 +259,50 @@ tail -c 4 "$WORK/signed.exe" | grep -q PLWS && fail "the signature should follow
   "$(json "$WORK/list.json" "[(i['name'], i['sha256']) for i in d['items']]")" ] || fail "items behind the signature"
 "$PACK" verify "$WORK/signed.exe" >/dev/null || fail "verify behind the signature"
 osslsigncode verify -CAfile "$WORK/cert.pem" -in "$WORK/signed.exe" >/dev/null 2>&1 || fail "signature broken"
+echo "-- a package manager's manifest of the built installer"
+cat > "$WORK/pm.toml" <<TOML
+guid = "{5A4B3C2D-1E0F-4A5B-9C8D-7E6F5A4B3C2D}"
+scr_name = "Sample Saver"
+scr = "saver.scr"
+title = "Café \\"Sample\\" Saver"
+publisher = "Kestrin Samples"
+version = "1.2.0"
+url = "https://example.org/saver"
+license = "Freeware"
+description = "Aurora curtains: a sample screensaver."
+TOML
+"$PACK" build "$WORK/pm.toml" -o "$WORK/pm.exe" --stub "$STUB"
+"$PACK" list "$WORK/pm.exe" --json > "$WORK/pm.json"
+[ "$(json "$WORK/pm.json" "[(i['name'], i.get('text')) for i in d['items'] if i['name'] in ('InstallerPublisher', 'InstallerVersion', 'InstallerURL')]")" = \
+  "[('InstallerPublisher', 'Kestrin Samples'), ('InstallerVersion', '1.2.0'), ('InstallerURL', 'https://example.org/saver')]" ] \
+  || fail "publisher, version and url items: $(json "$WORK/pm.json" "[i['name'] for i in d['items']]")"
+"$PACK" winget "$WORK/pm.toml" --installer "$WORK/pm.exe" --id Kestrin.SampleSaver \
+  --url https://example.org/SampleSetup.exe -o "$WORK/winget" > "$WORK/winget.out"
+[ "$(wc -l < "$WORK/winget.out")" = 3 ] || fail "winget names its three files"
+python3 "$(dirname "$0")/check_winget.py" "$WORK/winget" Kestrin.SampleSaver || fail "the files break the schema's rules"
+yq() { python3 -c "import yaml,sys; d=yaml.safe_load(open('$WORK/winget/Kestrin.SampleSaver.$1')); print($2)"; }
+[ "$(yq installer.yaml "d['Installers'][0]['InstallerSha256'].lower()")" = "$(sha256sum < "$WORK/pm.exe" | cut -c1-64)" ] \
+  || fail "the hash is not the installer's"
+[ "$(yq installer.yaml "(d['ProductCode'], d['AppsAndFeaturesEntries'][0])")" = \
+  "('Sample Saver', {'DisplayName': 'Sample Saver Screensaver', 'Publisher': 'Kestrin Samples', 'DisplayVersion': '1.2.0', 'ProductCode': 'Sample Saver'})" ] \
+  || fail "the entry is not the one the installer writes: $(yq installer.yaml "d['AppsAndFeaturesEntries']")"
+[ "$(yq installer.yaml "d['InstallerSwitches']")" = \
+  "{'Silent': '/S', 'SilentWithProgress': '/S', 'InstallLocation': '/D=<INSTALLPATH>', 'Log': '/LOG=<LOGPATH>'}" ] || fail "switches"
+[ "$(yq installer.yaml "[(c['InstallerReturnCode'], c['ReturnResponse']) for c in d['ExpectedReturnCodes']]")" = \
+  "[(1, 'cancelledByUser'), (3, 'contactSupport'), (4, 'blockedByPolicy'), (5, 'packageInUse'), (6, 'missingDependency')]" ] \
+  || fail "exit codes"
+[ "$(yq locale.en-US.yaml "(d['PackageName'], d['Publisher'], d['PackageUrl'], d['License'])")" = \
+  "('Café \"Sample\" Saver', 'Kestrin Samples', 'https://example.org/saver', 'Freeware')" ] || fail "the locale's texts"
+# Refused with a sentence, and nothing written: a key missing, an installer of other contents, a
+# bad identifier or address.
+grep -v '^license' "$WORK/pm.toml" > "$WORK/nolicense.toml"
+for refused in "nolicense.toml --installer $WORK/pm.exe --id Kestrin.SampleSaver --url https://example.org/s.exe" \
+               "pm.toml --installer $WORK/setup.exe --id Kestrin.SampleSaver --url https://example.org/s.exe" \
+               "pm.toml --installer $WORK/pm.exe --id SampleSaver --url https://example.org/s.exe" \
+               "pm.toml --installer $WORK/pm.exe --id Kestrin.Sample.Saver --url ftp://example.org/s.exe"; do
+  set +e; (cd "$WORK" && "$PACK" winget $refused -o "$WORK/refused") 2> "$WORK/refused.err"; got=$?; set -e
+  [ "$got" = 2 ] || fail "winget $refused: exit $got"
+  grep -qE '"license": is required|does not hold|--id "SampleSaver"|--url "ftp:' "$WORK/refused.err" || fail "no sentence: $(cat "$WORK/refused.err")"
+  [ ! -e "$WORK/refused" ] || fail "winget $refused wrote files"
+done
 echo "pack CLI: all checks passed"
