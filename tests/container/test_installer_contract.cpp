@@ -77,3 +77,20 @@ TEST(InstallerContract, WelcomePatternFormatsItsOneString) {
     for (const char* bad : {"%s %s", "%d", "none", "50%"}) EXPECT_FALSE(FormatSinglePattern(bad, "x", out)) << bad;
     EXPECT_EQ(out, "unchanged");
 }
+
+// The tool describes the entry the English installer writes: its suffix is the installer's own.
+TEST(InstallerContract, EntryTextsTheToolSharesWithTheInstaller) {
+    const std::string rc = FileText(SourceFile("src/wizard/Installer.rc"));
+    const size_t at = rc.find("SID_EN_DISPLAY_SUFFIX \"");
+    ASSERT_NE(at, std::string::npos);
+    const size_t open = rc.find('"', at) + 1;
+    EXPECT_EQ(rc.substr(open, rc.find('"', open) - open), EnglishDisplayNameSuffix);
+    EXPECT_EQ(InstallDateText(2026, 12, 9), "20261209");
+    TItemTypes items;
+    items.push_back(Item(ItemName::Publisher, "Kestrin Samples"));
+    items.push_back(Item(ItemName::Version, "1.2.0"));
+    const TInstallerSettings s = ReadInstallerSettings(items);
+    EXPECT_EQ(s.Publisher, "Kestrin Samples");
+    EXPECT_EQ(s.Version, "1.2.0");
+    EXPECT_EQ(s.Url, "") << "absent: the installer writes no URLInfoAbout";
+}
