@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The items of the installer's data block (names compare exactly).
 namespace ItemName {
@@ -47,6 +48,27 @@ inline constexpr char UninstallerIconGroup[] = "MAINICON";
 // both programs read.
 std::string UninstallKeyPath(const std::string& scrName);
 inline constexpr char UninstallStringValue[] = "UninstallString";
+
+// The installer's switches, as deployment tools and package managers pass them (any case):
+// "/S" silent, "/D=DIR" the directory (the last switch: the rest of the line, blanks and all, no
+// quotes), "/LOG=FILE" a log. They follow the program name, or "/AsAdmin" and the account name in
+// the elevated instance.
+inline constexpr char SilentSwitch[] = "/S";
+inline constexpr char DirectorySwitch[] = "/D=";
+inline constexpr char LogSwitch[] = "/LOG=";
+struct TInstallerSwitches {
+    bool Silent = false;
+    bool HasDirectory = false;
+    std::string Directory;
+    std::string LogFile;
+    std::vector<std::string> Ignored;  // anything else, in order
+    std::string Text;                  // the switches as given, for the elevated relaunch
+};
+// `arguments`: the command line behind the program name (and behind "/AsAdmin NAME").
+TInstallerSwitches ParseInstallerSwitches(const std::string& arguments);
+// The switches of a whole command line: behind the program name, and behind "/AsAdmin" and the
+// account name when the line is the elevated instance's (`elevated` then tells so).
+TInstallerSwitches SwitchesOfCommandLine(const std::string& commandLine, bool* elevated = nullptr);
 
 // A screensaver name, as bytes of the code page, that names a file inside the installation
 // directory and nothing else: a plain file name as Windows allows it (at most 200 bytes, every

@@ -63,3 +63,75 @@ bool IsSingleStringPattern(const std::string& pattern) {
     std::string unused;
     return FormatSinglePattern(pattern, std::string(), unused);
 }
+
+namespace {
+
+bool StartsWithNoCase(const std::string& text, size_t at, const char* prefix) {
+    for (size_t i = 0; prefix[i]; ++i) {
+        if (at + i >= text.size()) return false;
+        char c = text[at + i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Where the argument after the one at `p` starts (blanks end one outside double quotes).
+size_t SkipArgument(const std::string& line, size_t p, std::string* argument) {
+    while (p < line.size() && IsBlank(line[p])) ++p;
+    bool quoted = false;
+    for (; p < line.size() && (quoted || !IsBlank(line[p])); ++p) {
+        if (line[p] == '"')
+            quoted = !quoted;
+        else if (argument)
+            *argument += line[p];
+    }
+    return p;
+}
+
+}  // namespace
+
+TInstallerSwitches ParseInstallerSwitches(const std::string& arguments) {
+    TInstallerSwitches s;
+    size_t p = 0;
+    while (p < arguments.size() && IsBlank(arguments[p])) ++p;
+    size_t end = arguments.size();
+    while (end > p && IsBlank(arguments[end - 1])) --end;
+    s.Text = arguments.substr(p, end - p);
+    while (p < end) {
+        if (StartsWithNoCase(arguments, p, DirectorySwitch)) {
+            s.HasDirectory = true;
+            s.Directory = arguments.substr(p + 3, end - p - 3);
+            break;
+        }
+        // One argument: up to a blank outside double quotes, the quotes removed.
+        std::string word;
+        bool quoted = false;
+        for (; p < end && (quoted || !IsBlank(arguments[p])); ++p) {
+            if (arguments[p] == '"')
+                quoted = !quoted;
+            else
+                word += arguments[p];
+        }
+        while (p < end && IsBlank(arguments[p])) ++p;
+        if (word.size() == 2 && StartsWithNoCase(word, 0, SilentSwitch))
+            s.Silent = true;
+        else if (StartsWithNoCase(word, 0, LogSwitch) && word.size() > 5)
+            s.LogFile = word.substr(5);
+        else
+            s.Ignored.push_back(word);
+    }
+    return s;
+}
+
+TInstallerSwitches SwitchesOfCommandLine(const std::string& commandLine, bool* elevated) {
+    size_t p = SkipArgument(commandLine, 0, nullptr);  // the program
+    std::string first;
+    const size_t afterFirst = SkipArgument(commandLine, p, &first);
+    const bool asAdmin = first == "/AsAdmin";
+    if (elevated) *elevated = asAdmin;
+    if (asAdmin) p = SkipArgument(commandLine, afterFirst, nullptr);  // the account name
+    return ParseInstallerSwitches(commandLine.substr(p));
+}

@@ -1,4 +1,5 @@
 #include "startup/uStartup.h"
+#include "container/uInstallerContract.h"
 #include "startup/StringIds.h"
 #include "startup/uAdministrator.h"
 #include "startup/uInternationalUtils.h"
@@ -68,24 +69,32 @@ std::string ParamStr(int index) {
     return ParamStr(GetCommandLineA(), index);
 }
 
+namespace {
+bool IsInstallerSwitch(const std::string& argument) {
+    return !argument.empty() && ParseInstallerSwitches(argument).Ignored.empty();
+}
+}  // namespace
+
 TStartupOutcome DecideStartup(TStartupEnvironment& env, DWORD& relaunchExitCode) {
     relaunchExitCode = 0;
     const std::string message = AdminRequiredMessage(env.IsJapanese());
-    if (env.WindowsMajorVersion() >= 6 && env.FirstArgument().empty()) {
+    const TInstallerSwitches switches = SwitchesOfCommandLine(env.CommandLine());
+    auto refuse = [&](TStartupOutcome outcome) {
+        if (!switches.Silent) env.ErrorBox(message);  // silent: the exit code says it
+        return outcome;
+    };
+    const std::string first = env.FirstArgument();
+    if (env.WindowsMajorVersion() >= 6 && (first.empty() || (first != "/AsAdmin" && IsInstallerSwitch(first)))) {
         std::string domain, account;
-        const bool silent = env.GetCurrentUserAccount(domain, account) && env.ReadSilent();
-        const std::string parameters = RelaunchParameters(account);
+        const bool wait = env.GetCurrentUserAccount(domain, account) && (switches.Silent || env.ReadSilent());
+        std::string parameters = RelaunchParameters(account);
+        if (!switches.Text.empty()) parameters += " " + switches.Text;
         if (account.empty() ||
-            !(silent ? env.RunAsAdminAndWait(env.ExePath(), parameters, relaunchExitCode)
-                     : env.RunAsAdmin(env.ExePath(), parameters))) {
-            env.ErrorBox(message);
-            return TStartupOutcome::RelaunchFailed;
-        }
+            !(wait ? env.RunAsAdminAndWait(env.ExePath(), parameters, relaunchExitCode)
+                   : env.RunAsAdmin(env.ExePath(), parameters)))
+            return refuse(TStartupOutcome::RelaunchFailed);
         return TStartupOutcome::Relaunched;
     }
-    if (env.ReadCheckAdmin() && !env.IsAdministrator()) {
-        env.ErrorBox(message);
-        return TStartupOutcome::Refused;
-    }
+    if (env.ReadCheckAdmin() && !env.IsAdministrator()) return refuse(TStartupOutcome::Refused);
     return TStartupOutcome::Wizard;
 }

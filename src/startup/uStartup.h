@@ -22,6 +22,7 @@ public:
     virtual ~TStartupEnvironment() = default;
     virtual unsigned WindowsMajorVersion() = 0;
     virtual std::string FirstArgument() = 0;
+    virtual std::string CommandLine() = 0;  // the whole line, the program first
     virtual std::string ExePath() = 0;
     virtual bool IsJapanese() = 0;
     // Whether the program's own block asks for administrator rights; true when absent, empty or unreadable.
@@ -44,6 +45,7 @@ public:
     explicit TSystemStartupEnvironment(TInstallerData& data) : FData(data) {}
     unsigned WindowsMajorVersion() override;
     std::string FirstArgument() override;
+    std::string CommandLine() override;
     std::string ExePath() override;
     bool IsJapanese() override;
     bool ReadCheckAdmin() override;
@@ -65,6 +67,8 @@ enum class TStartupOutcome {
     Wizard,      // go on and create the form
 };
 
-// A silent installation's first instance waits for the elevated one, so that a deployment tool
-// learns the real outcome: its exit code is then in `relaunchExitCode` (0 otherwise).
+// No argument, or only the installer's switches, on 6.0 and later: relaunch elevated, the switches
+// passed on unchanged. A silent installation's first instance (the block's or the switch's) waits
+// for the elevated one, so that a deployment tool learns the real outcome: its exit code is then in
+// `relaunchExitCode` (0 otherwise). With the silent switch no message box is shown.
 TStartupOutcome DecideStartup(TStartupEnvironment& env, DWORD& relaunchExitCode);

@@ -11,6 +11,7 @@
 
 unsigned TSystemStartupEnvironment::WindowsMajorVersion() { return WindowsVersion().Major; }
 std::string TSystemStartupEnvironment::FirstArgument() { return ParamStr(1); }
+std::string TSystemStartupEnvironment::CommandLine() { return GetCommandLineA(); }
 std::string TSystemStartupEnvironment::ExePath() { return ModuleFileName(); }
 bool TSystemStartupEnvironment::IsJapanese() { return ::IsJapanese(); }
 bool TSystemStartupEnvironment::ReadCheckAdmin() { return FData.Settings().CheckAdmin; }

@@ -7,6 +7,7 @@
 #include "system/uPathUtils.h"
 #include "win32/uSystemLibrary.h"
 #include "win32/uModule.h"
+#include "container/uInstallerContract.h"
 #include "startup/uInstallerData.h"
 #include "wizard/uMain.h"
 #include "wizard/uSilentInstall.h"
@@ -17,8 +18,8 @@ void RegisterFormClasses();
 
 namespace {
 
-int RunWizard(TInstallerData& data, bool running) {
-    auto* form = new TfrmMain(Application, data, running);
+int RunWizard(TInstallerData& data, bool running, const TInstallerSwitches& switches) {
+    auto* form = new TfrmMain(Application, data, running, switches);
     Application->SetMainForm(form);
     Application->Run();
     int code = form->ExitCode();
@@ -26,15 +27,18 @@ int RunWizard(TInstallerData& data, bool running) {
     return code;
 }
 
-// A silent block installs without the wizard, unless its screensaver runs: that shows the
-// wizard's failure page.
 int Run(TInstallerData& data) {
     const TInstallerSettings& settings = data.Settings();
+    const TInstallerSwitches switches = SwitchesOfCommandLine(GetCommandLineA());
     const bool running = ScreensaverRunning(settings.Guid);
     // The payload is digested on a second core while the window is built.
     data.ReadPayload();
-    if (settings.Silent && !running) return InstallSilently(data);
-    return RunWizard(data, running);
+    // The silent switch opens no window at all, whatever happens: its exit code says it.
+    if (switches.Silent) return running ? ecRunning : InstallSilently(data, switches, false);
+    // A silent block installs without the wizard, unless its screensaver runs: that shows the
+    // wizard's failure page.
+    if (settings.Silent && !running) return InstallSilently(data, switches, true);
+    return RunWizard(data, running, switches);
 }
 
 int Main() {

@@ -90,6 +90,18 @@ std::string InstallationDirectory(const TInstallerSettings& settings, bool& fixe
     return IncludeTrailingPathDelimiter(GetSpecialFolder(sfWindows));
 }
 
+bool DirectoryFromSwitch(const std::string& given, std::string& directory) {
+    directory.clear();
+    const std::string expanded = Trim(ExpandEnvironment(given, 32768));
+    const bool drive = expanded.size() >= 3 && expanded[1] == ':' && (expanded[2] == '\\' || expanded[2] == '/') &&
+                       ((expanded[0] >= 'A' && expanded[0] <= 'Z') || (expanded[0] >= 'a' && expanded[0] <= 'z'));
+    const bool share = expanded.size() > 2 && expanded.compare(0, 2, "\\\\") == 0;
+    if (!(drive || share) || expanded.find('%') != std::string::npos) return false;
+    if (!DirectoryExists(expanded) && !ForceDirectories(expanded)) return false;
+    directory = expanded;
+    return true;
+}
+
 TInstallResult Install(const TInstallJob& job, const std::function<void()>& between) {
     TInstallResult r;
     r.Directory = IncludeTrailingPathDelimiter(job.Directory);

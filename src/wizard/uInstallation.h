@@ -34,6 +34,10 @@ struct TInstallResult {
 // found or made with its parents; `fixed` is then true), else the Windows directory.
 std::string InstallationDirectory(const TInstallerSettings& settings, bool& fixed);
 
+// The directory a "/D=" switch names: environment references expanded, made with its parents when
+// missing. False (and `directory` empty) for a relative path or one that cannot be made.
+bool DirectoryFromSwitch(const std::string& given, std::string& directory);
+
 // Runs the installation. Nothing is written when the directory is missing; a file that cannot
 // be written ends it with WriteFailed (what was written before stays). `between` runs once the
 // directory is found and then between the steps: the wizard shows its notifier and repaints there.

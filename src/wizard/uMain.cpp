@@ -63,8 +63,8 @@ bool ScreensaverRunning(const std::string& guid) {
 
 bool IsRunAsAdmin() { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
-TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data, bool running)
-    : TForm(owner), FData(data), FSettings(data.Settings()), FRunning(running) {
+TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches)
+    : TForm(owner), FData(data), FSettings(data.Settings()), FRunning(running), FSwitches(switches) {
     RegisterMethod("FormCreate", [this](TObject* s) { FormCreate(s); });
     RegisterMethod("FormDestroy", [this](TObject* s) { FormDestroy(s); });
     RegisterMethod("ImageClick", [this](TObject* s) { ImageClick(s); });
@@ -195,7 +195,12 @@ void TfrmMain::FormCreate(TObject*) {
     // What comes before needs only the settings; the payload is still being read until here.
     FData.Wait();
     if (CheckIntegrity()) CheckFlashPlayer();
-    if (FRunning) ShowFailure(SScreensaverActive);
+    if (FDirectoryRefused) {
+        std::string text;
+        FormatSinglePattern(SDirectoryMissing, FSwitches.Directory, text);
+        ShowFailure(text, ecInstallFailed);
+    }
+    if (FRunning) ShowFailure(SScreensaverActive, ecRunning);
 }
 
 void TfrmMain::FormDestroy(TObject*) { FPages.clear(); }
@@ -243,6 +248,13 @@ void TfrmMain::LoadPicture(TImage& image, const std::string& file) {
 void TfrmMain::ChooseDirectory() {
     bool fixed = false;
     edtPage3Path->SetText(InstallationDirectory(FSettings, fixed));
+    // The command line's directory wins over the block's, and stays a choice the user may change.
+    std::string given;
+    if (FSwitches.HasDirectory) {
+        if (DirectoryFromSwitch(FSwitches.Directory, given)) edtPage3Path->SetText(given);
+        FDirectoryRefused = given.empty();
+        return;
+    }
     if (!fixed) return;
     chbxPage3InstallPath->SetVisible(false);
     edtPage3Path->SetVisible(false);
@@ -254,7 +266,7 @@ void TfrmMain::ChooseDirectory() {
 bool TfrmMain::CheckIntegrity() {
     // The digest of the payload's leading bytes was made while the worker read them.
     if (IsValidScrName(FSettings.ScrName, GetACP()) && FData.Check.Ok()) return true;
-    ShowFailure(SInvalidData);
+    ShowFailure(SInvalidData, ecCheckFailed);
     return false;
 }
 
@@ -266,7 +278,7 @@ void TfrmMain::CheckFlashPlayer() {
     }
     std::string text = SFlashMissing, required;
     if (!version.empty() && FormatSinglePattern(SVersionRequired, version, required)) text += required;
-    ShowFailure(text);
+    ShowFailure(text, ecPlayerMissing);
     btnPage5GetFlashPlayer->SetVisible(true);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+struct TInstallerSwitches;
 class TBitmapList;
 class TInstallerData;
 struct TInstallerSettings;
@@ -38,6 +39,8 @@ enum TInstallerExitCode : int {
     ecCheckFailed = 2,    // invalid data, no suitable player control, screensaver running
     ecInstallFailed = 3,  // missing directory or a write failure
     ecNoAdminRights = 4,  // administrator rights missing or declined
+    ecRunning = 5,        // the screensaver is running: try again when it has stopped
+    ecPlayerMissing = 6,  // the player control is missing or too old (the wizard only)
 };
 
 // Whether the screensaver of that identifier runs: it holds a mutex of that name.
@@ -50,7 +53,8 @@ public:
     KESTRIN_CLASS(TfrmMain)
     // The data block is read by `data` meanwhile; the form takes what it holds when it is created.
     // `running`: the running test's result, which the form shows as its failure.
-    TfrmMain(TComponent* owner, TInstallerData& data, bool running);
+    // `switches`: the command line's ("/D=" is the directory the options page shows).
+    TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches);
     ~TfrmMain() override;
 
     int ExitCode() const { return FExitCode; }
@@ -89,7 +93,8 @@ private:
     bool SkipLicensePage() const;
     bool SkipOptionsPage() const;
     void ShowPage(TPanel* page);
-    void ShowFailure(const std::string& message);
+    // The failure page with the message; the program then ends with that exit code.
+    void ShowFailure(const std::string& message, int exitCode);
 
     // Installation and the end.
     bool Install();
@@ -117,6 +122,8 @@ private:
     TInstallerData& FData;
     const TInstallerSettings& FSettings;  // read once, before the form
     const bool FRunning;
+    const TInstallerSwitches& FSwitches;
+    bool FDirectoryRefused = false;  // "/D=" named a relative path or one that cannot be made
     std::string FTitle;
     std::string FOriginalUser;
     bool FScreenSaverSet = true;

@@ -27,7 +27,7 @@ bool TfrmMain::Install() {
     case TInstallOutcome::DirectoryMissing: {
         std::string text;
         FormatSinglePattern(SDirectoryMissing, result.Directory, text);
-        ShowFailure(text);
+        ShowFailure(text, ecInstallFailed);
         return false;
     }
     case TInstallOutcome::WriteFailed: break;

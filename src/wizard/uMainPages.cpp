@@ -62,7 +62,7 @@ void TfrmMain::GoNext() {
             FExitCode = ecInstalled;
         } else if (FPageIndex >= 0) {
             // A missing directory has put its own text on the failure page already.
-            ShowFailure(SWriteFailure);
+            ShowFailure(SWriteFailure, ecInstallFailed);
         }
         if (!FScreenSaverSet) AddSetManuallyNote();
         if (FPageIndex < 0) FExitCode = ecInstallFailed;
@@ -116,9 +116,9 @@ void TfrmMain::ShowPage(TPanel* page) {
     btnNext->SetEnabled(nextEnabled);
 }
 
-void TfrmMain::ShowFailure(const std::string& message) {
+void TfrmMain::ShowFailure(const std::string& message, int exitCode) {
     FPageIndex = -1;
-    if (FExitCode == ecCancelled) FExitCode = ecCheckFailed;
+    FExitCode = exitCode;  // the page's: a later failure replaces the message and the code
     dmemoPage5Message->Lines().SetText(message);
     ShowPage(pnlPage5);
 }

@@ -25,22 +25,27 @@ void LoadUninstaller(TFileEmbedder& embedder) {
 
 }  // namespace
 
-int InstallSilently(TInstallerData& data) {
+int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress) {
     const TInstallerSettings& settings = data.Settings();
     data.Wait();
     // Damaged data or a name that would write outside the directory installs nothing: a silent
     // run must not put a corrupt screensaver in place unseen.
     if (!IsValidScrName(settings.ScrName, GetACP()) || !data.Check.Ok()) return ecCheckFailed;
+    bool fixed = false;
+    std::string directory = InstallationDirectory(settings, fixed);
+    // The command line's directory wins; a relative one, or one that cannot be made, is refused.
+    if (switches.HasDirectory && !DirectoryFromSwitch(switches.Directory, directory)) return ecInstallFailed;
     TFileEmbedder uninstaller(nullptr);
     LoadUninstaller(uninstaller);
-    bool fixed = false;
     const TInstallJob job{settings, data.Payload, uninstaller.EmbeddedData(), settings.ScrName + SDisplayNameSuffix,
-                          InstallationDirectory(settings, fixed), true,
-                          IsRunAsAdmin() ? ParamStr(2) : std::string()};
-    const TInstallResult result = InstallShowingProgress(job, Application, nullptr);
+                          directory, true, IsRunAsAdmin() ? ParamStr(2) : std::string()};
+    const TInstallResult result =
+        showProgress ? InstallShowingProgress(job, Application, nullptr) : Install(job, [] {});
     switch (result.Outcome) {
     case TInstallOutcome::Installed: return ecInstalled;
-    case TInstallOutcome::WriteFailed: ErrorBox(SWriteFailure); break;
+    case TInstallOutcome::WriteFailed:
+        if (showProgress) ErrorBox(SWriteFailure);
+        break;
     case TInstallOutcome::DirectoryMissing: break;
     }
     return ecInstallFailed;

@@ -1,8 +1,10 @@
-// A silent run: the installation without the wizard. Only the notifier shows while it runs, and
-// the error box when a file cannot be written.
+// A silent run: the installation without the wizard. With `showProgress` (the block's silent
+// mode) the notifier shows while it runs, and the error box when a file cannot be written; without
+// it (the silent switch) no window at all.
 #pragma once
 
 class TInstallerData;
+struct TInstallerSwitches;
 
 // The exit code of the run.
-int InstallSilently(TInstallerData& data);
+int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress);

@@ -94,3 +94,40 @@ TEST(InstallerContract, EntryTextsTheToolSharesWithTheInstaller) {
     EXPECT_EQ(s.Version, "1.2.0");
     EXPECT_EQ(s.Url, "") << "absent: the installer writes no URLInfoAbout";
 }
+
+TEST(InstallerContract, SwitchesAsDeploymentToolsPassThem) {
+    TInstallerSwitches s = ParseInstallerSwitches("  /s /log=\"C:\\My Logs\\a.log\" /x /D=C:\\Program Files\\My Savers  ");
+    EXPECT_TRUE(s.Silent);
+    EXPECT_EQ(s.LogFile, "C:\\My Logs\\a.log");
+    ASSERT_TRUE(s.HasDirectory);
+    EXPECT_EQ(s.Directory, "C:\\Program Files\\My Savers") << "the rest of the line, blanks and all";
+    EXPECT_EQ(s.Ignored, std::vector<std::string>{"/x"});
+    EXPECT_EQ(s.Text, "/s /log=\"C:\\My Logs\\a.log\" /x /D=C:\\Program Files\\My Savers") << "passed on unchanged";
+    // The directory switch is the last: what looks like a switch behind it is part of the path.
+    s = ParseInstallerSwitches("/D=C:\\a /S");
+    EXPECT_FALSE(s.Silent);
+    EXPECT_EQ(s.Directory, "C:\\a /S");
+    s = ParseInstallerSwitches("/SILENT /LOG= /D=");
+    EXPECT_FALSE(s.Silent);
+    EXPECT_EQ(s.LogFile, "");
+    EXPECT_EQ(s.Ignored, (std::vector<std::string>{"/SILENT", "/LOG="}));
+    EXPECT_TRUE(s.HasDirectory);
+    EXPECT_EQ(s.Directory, "");
+    EXPECT_FALSE(ParseInstallerSwitches("").Silent);
+}
+
+TEST(InstallerContract, SwitchesBehindTheProgramOrTheElevatedInstancesName) {
+    bool elevated = true;
+    TInstallerSwitches s = SwitchesOfCommandLine("\"C:\\Down loads\\setup.exe\" /S /D=C:\\My Savers", &elevated);
+    EXPECT_FALSE(elevated);
+    EXPECT_TRUE(s.Silent);
+    EXPECT_EQ(s.Directory, "C:\\My Savers");
+    s = SwitchesOfCommandLine("setup.exe /AsAdmin \"John Smith\" /S /D=C:\\My Savers", &elevated);
+    EXPECT_TRUE(elevated);
+    EXPECT_TRUE(s.Silent);
+    EXPECT_EQ(s.Text, "/S /D=C:\\My Savers");
+    EXPECT_TRUE(s.Ignored.empty());
+    s = SwitchesOfCommandLine("setup.exe /asadmin x", &elevated);
+    EXPECT_FALSE(elevated) << "the elevated instance's mark is exact";
+    EXPECT_EQ(s.Ignored, (std::vector<std::string>{"/asadmin", "x"}));
+}

@@ -35,6 +35,8 @@ public:
 
     unsigned WindowsMajorVersion() override { return Major; }
     std::string FirstArgument() override { return First; }
+    std::string Tail;  // what follows the program name, when not just the first argument
+    std::string CommandLine() override { return "\"" + ExePath() + "\" " + (Tail.empty() ? First : Tail); }
     std::string ExePath() override { return "C:\\Users\\John Smith\\Downloads\\setup.exe"; }
     bool IsJapanese() override { return Japanese; }
     bool ReadCheckAdmin() override { ++CheckAdminAsked; return CheckAdmin; }
@@ -113,6 +115,43 @@ TEST(StartupDecision, SilentInstallationWaitsForTheElevatedInstanceAndPassesItsC
     declined.RunOk = false;
     EXPECT_EQ(DecideStartup(declined, code), TStartupOutcome::RelaunchFailed);
     EXPECT_EQ(declined.Boxes, std::vector<std::string>{English});
+}
+
+// The switches deployment tools pass relaunch as no argument does, are passed on unchanged, and
+// /S makes the first instance wait and show no box; any other first argument still skips it.
+TEST(StartupDecision, InstallerSwitchesRelaunchAndArePassedOn) {
+    TFakeEnvironment env;
+    env.First = "/S";
+    env.Tail = "/S /D=C:\\Program Files\\My Savers";
+    env.ElevatedCode = 5;
+    DWORD code = 0;
+    EXPECT_EQ(DecideStartup(env, code), TStartupOutcome::Relaunched);
+    EXPECT_EQ(env.WaitCalls, 1);
+    EXPECT_EQ(code, 5u);
+    EXPECT_EQ(env.RunParams, "/AsAdmin \"John Smith\" /S /D=C:\\Program Files\\My Savers");
+
+    TFakeEnvironment directory;  // the wizard with a directory: relaunched, not waited for
+    directory.First = "/d=C:\\Savers";
+    EXPECT_EQ(DecideStartup(directory, code), TStartupOutcome::Relaunched);
+    EXPECT_EQ(directory.RunCalls, 1);
+    EXPECT_EQ(directory.RunParams, "/AsAdmin \"John Smith\" /d=C:\\Savers");
+
+    TFakeEnvironment declined;
+    declined.First = "/S";
+    declined.RunOk = false;
+    EXPECT_EQ(DecideStartup(declined, code), TStartupOutcome::RelaunchFailed);
+    EXPECT_TRUE(declined.Boxes.empty()) << "silent: no box";
+
+    TFakeEnvironment refused;  // the elevated instance without the rights, silently
+    refused.First = "/AsAdmin";
+    refused.Tail = "/AsAdmin \"John Smith\" /S";
+    EXPECT_EQ(DecideStartup(refused, code), TStartupOutcome::Refused);
+    EXPECT_TRUE(refused.Boxes.empty());
+
+    TFakeEnvironment other;
+    other.First = "/other";
+    EXPECT_EQ(DecideStartup(other, code), TStartupOutcome::Refused);
+    EXPECT_EQ(other.RunCalls + other.WaitCalls, 0);
 }
 
 TEST(StartupDecision, RelaunchFailuresShowTheMessage) {

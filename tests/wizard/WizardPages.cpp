@@ -215,6 +215,14 @@ void ExpectUninstallEntry(const TUninstallEntry& entry, const TInstalled& instal
     EXPECT_EQ(entry.Number("EstimatedSize"), size);
     EXPECT_EQ(entry.Number("NoModify"), 1u);
     EXPECT_EQ(entry.Number("NoRepair"), 1u);
+    EXPECT_EQ(entry.Text("Publisher"), installed.Publisher);
+    EXPECT_EQ(entry.Text("DisplayVersion"), installed.Version);
+    EXPECT_EQ(entry.Text("URLInfoAbout"), installed.Url);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(entry.Text("InstallDate"), date);
     for (const char* name : {"EstimatedSize", "NoModify", "NoRepair"})
         EXPECT_EQ(entry.Type(name), static_cast<DWORD>(REG_DWORD)) << name;
     // The system's list of installed programs shows it under its display name.

@@ -32,6 +32,7 @@ struct TInstalled {
     std::string Directory, ScrName, Guid;
     bool Readme = true;
     bool Icon = true;  // the manifest gave an uninstaller icon
+    std::string Publisher, Version, Url;  // as the manifest gave them; empty: the entry has none
     std::string Scr() const { return Directory + ScrName + ".scr"; }
     std::string Txt() const { return Directory + ScrName + ".txt"; }
     std::string Uninstaller() const { return Directory + ScrName + "Uninst.exe"; }

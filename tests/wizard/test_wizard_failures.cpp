@@ -4,6 +4,7 @@
 // nothing was written that should not be.
 #include "WizardPages.h"
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace wizard;
 using testing_support::TempDir;
@@ -119,14 +120,14 @@ TEST(WizardFailures, PlayerControlMissingOrTooOld) {
         }
         EXPECT_EQ(calls[0], calls[1]);
         EXPECT_EQ(run.Wizard.Page(), TPage::Failure);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 6);
     }
     {
         SCOPED_TRACE("too old");
         TPlayerControl control(TPlayerControl::Old);
         TRun run(setup, AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, PlayerMessage("10.0.0.0"), true);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 6);
     }
     {
         SCOPED_TRACE("too old, version not checked");
@@ -142,7 +143,7 @@ TEST(WizardFailures, PlayerControlMissingOrTooOld) {
         TPlayerControl control(TPlayerControl::None);
         TRun run(BuildInstaller({"noversion", "KestrinNoVersion", ""}), AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, PlayerMessage(""), true);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 6);
     }
 }
 
@@ -155,13 +156,13 @@ TEST(WizardFailures, RunningScreensaver) {
     {
         TRun run(setup, AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, false);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 5);
     }
     {
         TPlayerControl control(TPlayerControl::None);
         TRun run(setup, AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, true);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 5);
     }
 }
 
@@ -346,7 +347,7 @@ TEST(WizardFailures, SilentModeWithEachOutcome) {
         TRunningScreensaver running(Guid("silentrunning"));
         TRun run(setup, AsAdmin(Account()));
         ExpectFailurePage(run.Wizard, Texts().ScreensaverActive, false);
-        EXPECT_EQ(Quit(run), 2);
+        EXPECT_EQ(Quit(run), 5);
         EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{});
         EXPECT_FALSE(fresh.Exists());
     }
@@ -368,5 +369,44 @@ TEST(WizardFailures, SilentModeWithEachOutcome) {
         EXPECT_FALSE(fresh.Exists());
         EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
         RemoveDirectoryA((fixed.Path + "\\" + name + ".scr").c_str());
+    }
+}
+
+// The silent switch, with an installer whose block is not silent: no window at all, the directory
+// of "/D=" (blanks, no quotes, made with its parents), the entry with the manifest's publisher and
+// version; a running screensaver and a relative directory end the run with their codes.
+TEST(WizardFailures, SilentSwitchOpensNoWindowAndItsExitCodeSaysWhatHappened) {
+    const std::string name = "KestrinSwitch";
+    const std::string setup = BuildInstaller(
+        {"switch", name, IconLine() + "publisher = \"Kestrin Samples\"\nversion = \"1.2.0\"\n"});
+    TUninstallEntry entry(name);
+    SetCurrentScreenSaver("C:\\previous.scr");
+    TempDir dir;
+    const std::string target = WindowsPath(dir.File("My Savers")) + "\\deeper";
+    {
+        TProcess process(setup, AsAdmin(Account()) + " /s /D=" + target);
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), 0);
+        EXPECT_FALSE(formSeen);
+        TInstalled installed{target + "\\", name, Guid("switch"), false};
+        installed.Publisher = "Kestrin Samples";
+        installed.Version = "1.2.0";
+        ExpectInstalledFiles(installed);
+        ExpectUninstallEntry(entry, installed);
+        EXPECT_EQ(CurrentScreenSaver(), ShortPath(installed.Scr()));
+    }
+    SetCurrentScreenSaver("C:\\previous.scr");
+    const std::string other = WindowsPath(dir.File("other"));
+    for (auto [arguments, code] : {std::pair<std::string, int>{" /S /D=" + other, 5}, {" /S /D=relative\\dir", 3}}) {
+        SCOPED_TRACE(arguments);
+        std::unique_ptr<TRunningScreensaver> running;
+        if (code == 5) running = std::make_unique<TRunningScreensaver>(Guid("switch"));
+        TProcess process(setup, AsAdmin(Account()) + arguments);
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), code);
+        EXPECT_FALSE(formSeen);
+        EXPECT_TRUE(process.WaitForDialog(0) == nullptr);
+        EXPECT_FALSE(FileExists(other + "\\" + name + ".scr"));
+        EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
     }
 }

@@ -94,11 +94,12 @@ const TReturnCode ReturnCodes[] = {
 
 std::string InstallerFile(const TPackage& p) {
     const TManifest& m = *p.Manifest;
-    const std::string silent = Quoted(std::string("/S"));
+    const std::string silent = Quoted(SilentSwitch);
     std::string text = Header("installer") + p.Head() +
                        "InstallerType: exe\nScope: machine\nInstallModes:\n- interactive\n- silent\n- silentWithProgress\n"
                        "InstallerSwitches:\n  Silent: " + silent + "\n  SilentWithProgress: " + silent +
-                       "\n  InstallLocation: " + Quoted("/D=<INSTALLPATH>") + "\n  Log: " + Quoted("/LOG=<LOGPATH>") +
+                       "\n  InstallLocation: " + Quoted(std::string(DirectorySwitch) + "<INSTALLPATH>") +
+                       "\n  Log: " + Quoted(std::string(LogSwitch) + "<LOGPATH>") +
                        "\nExpectedReturnCodes:\n";
     for (const TReturnCode& r : ReturnCodes)
         text += "- InstallerReturnCode: " + std::to_string(r.Code) + "\n  ReturnResponse: " + r.Response + "\n";
