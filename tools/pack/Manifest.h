@@ -32,6 +32,8 @@ struct TManifest {
 
 // Reads and checks a manifest file; raises EManifestError naming the file and the key.
 TManifest LoadManifest(const std::string& fileName);
+// The same for a verb: false when it is refused, after printing the sentence (cmd_build.cpp).
+bool LoadManifestOrSay(const std::string& fileName, TManifest& manifest);
 
 struct EManifestError {
     std::string Message;

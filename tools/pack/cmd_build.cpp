@@ -53,18 +53,23 @@ bool StubImage(const std::string& stubPath, TMemoryStream& out, std::string& err
 
 }  // namespace
 
+bool LoadManifestOrSay(const std::string& fileName, TManifest& manifest) {
+    try {
+        manifest = LoadManifest(fileName);
+        return true;
+    } catch (const EManifestError& e) {
+        PrintError(e.Message);
+        return false;
+    }
+}
+
 int CmdBuild(const TVerbArgs& args) {
     TCommandLine cl(args, {"-o", "--stub"}, {});
     if (cl.Positional().size() != 1) throw EUsage{"expected one MANIFEST"};
     if (!cl.Has("-o")) throw EUsage{"-o OUT.exe is required"};
     const std::string manifestPath = cl.Positional()[0], outPath = cl.Value("-o");
     TManifest manifest;
-    try {
-        manifest = LoadManifest(manifestPath);
-    } catch (const EManifestError& e) {
-        PrintError(e.Message);
-        return ExitNotFound;
-    }
+    if (!LoadManifestOrSay(manifestPath, manifest)) return ExitNotFound;
     std::string stubPath = cl.Value("--stub", manifest.Stub);
     if (stubPath.empty()) stubPath = ExecutableDirectory() + "Installer.exe";
 

@@ -2,6 +2,7 @@
 // describe one built installer: its hash, its switches and exit codes, and the Uninstall entry it
 // writes. Everything is checked before the first file is written.
 #include "Commands.h"
+#include "Json.h"
 #include "Manifest.h"
 #include "Sha256.h"
 #include "base/FileOps.h"
@@ -15,22 +16,12 @@ namespace {
 
 const char ManifestVersion[] = "1.10.0";
 
-// A YAML double-quoted scalar: any text reads back as it is.
+// A YAML double-quoted scalar, which reads JSON's escapes: any text reads back as it is (DEL, which
+// YAML does not print, as its escape).
 std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
+    std::string out = JsonString(text), escaped;
+    for (char c : out) escaped += c == '\x7F' ? std::string("\\x7F") : std::string(1, c);
+    return escaped;
 }
 
 // The identifier rule of the schema: two to eight parts joined by dots, each of 1 to 32
@@ -164,12 +155,7 @@ int CmdWinget(const TVerbArgs& args) {
         if (!cl.Has(option)) throw EUsage{std::string(option) + " is required"};
     const std::string manifestPath = cl.Positional()[0], installer = cl.Value("--installer");
     TManifest manifest;
-    try {
-        manifest = LoadManifest(manifestPath);
-    } catch (const EManifestError& e) {
-        PrintError(e.Message);
-        return ExitNotFound;
-    }
+    if (!LoadManifestOrSay(manifestPath, manifest)) return ExitNotFound;
     auto refuse = [&](const std::string& what) {
         PrintError(what);
         return ExitUsage;
