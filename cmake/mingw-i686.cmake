@@ -5,9 +5,9 @@ set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-# The archives index the link-time code of their objects too (the shipped programs use it).
-set(CMAKE_AR ${TOOLCHAIN_PREFIX}-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB ${TOOLCHAIN_PREFIX}-gcc-ranlib-posix CACHE FILEPATH "")
+# The archivers that index the link-time code of the objects too (CMakeLists.txt uses them).
+find_program(KESTRIN_LTO_AR ${TOOLCHAIN_PREFIX}-gcc-ar-posix)
+find_program(KESTRIN_LTO_RANLIB ${TOOLCHAIN_PREFIX}-gcc-ranlib-posix)
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

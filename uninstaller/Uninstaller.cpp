@@ -1,6 +1,8 @@
 // The uninstaller the installer carries: removes one installation of a screensaver. The exit
 // codes are those of TUninstallExit; see the README.
 #include "StringIds.h"
+#include "base/TextLog.h"
+#include "container/uInstallerContract.h"
 #include "startup/uDuplicate.h"
 #include "startup/uInternationalUtils.h"
 #include "startup/uMessageDialog.h"
@@ -44,37 +46,71 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The log of "/LOG=": opened by the instance that does the work (a relaunching one leaves it to the
+// elevated one), the command line first, the exit code last.
+class TRunLog {
+public:
+    explicit TRunLog(const TArguments& args) : FArgs(args) {}
+    void Open() {
+        if (FArgs.LogFile.empty()) return;
+        FLog = TTextLog(FArgs.LogFile, GetACP());
+        FLog.Line(std::string("command line: ") + GetCommandLineA());
+    }
+    void Line(const std::string& text) { FLog.Line(text); }
+    int Exit(int code) {
+        FLog.Line("exit code " + std::to_string(code));
+        return code;
+    }
+
+private:
+    const TArguments& FArgs;
+    TTextLog FLog;
+};
+
 int Uninstall(const TArguments& args, const std::string& self) {
     TInstallation installation;
     const bool known = InstallationFromPath(self, installation);
     const TTexts texts(IsJapanese(), installation.Name, args.Silent);
     const std::string guid = known ? ReadGuid(self) : std::string();
+    TRunLog log(args);
     if (guid.empty()) {
+        log.Open();
+        log.Line("failed: " + self + " is no uninstaller of a screensaver (no identifier in its block)");
         texts.Tell(texts.Format(SID_DAMAGED), mtError);
-        return ueDamaged;
+        return log.Exit(ueDamaged);
     }
     TSystemRights system;
     const TRights rights = DecideRights(args, self, system);
     if (rights.Outcome == TRights::Relaunched) return static_cast<int>(rights.ExitCode);
+    log.Open();
+    log.Line("installation: " + installation.Name + " in " + installation.Dir + ", identifier " + guid);
     if (rights.Outcome == TRights::Refused) {
+        log.Line("failed: administrator rights are missing, or the elevation was declined");
         texts.Tell(texts.Format(SID_NO_RIGHTS), mtError);
-        return ueNoRights;
+        return log.Exit(ueNoRights);
     }
     if (MutexExists(guid)) {
+        log.Line("failed: the screensaver is running");
         texts.Tell(texts.Format(SID_RUNNING), mtWarning);
-        return ueRunning;
+        return log.Exit(ueRunning);
     }
     if (!args.Silent &&
-        texts.Show(texts.Format(SID_CONFIRM), mtConfirmation, MsgDlgButton(mbYes) | MsgDlgButton(mbNo)) != mrYes)
-        return ueDeclined;
+        texts.Show(texts.Format(SID_CONFIRM), mtConfirmation, MsgDlgButton(mbYes) | MsgDlgButton(mbNo)) != mrYes) {
+        log.Line("declined by the user");
+        return log.Exit(ueDeclined);
+    }
     const std::vector<std::string> stayed = RemoveInstallation(installation, rights.Account);
     if (!stayed.empty()) {
+        for (const std::string& item : stayed) log.Line("failed: still there: " + item);
         texts.Tell(texts.Format(SID_PARTLY, JoinLines(stayed)), mtWarning);
-        return uePartly;
+        return log.Exit(uePartly);
     }
+    log.Line("removed: " + installation.ScrPath() + ", " + installation.TxtPath() + ", the screensaver setting " +
+             "where it named it, and HKEY_LOCAL_MACHINE\\" + installation.UninstallKey());
+    log.Line("removed after this program ends: " + self);
     RemoveSelf(self);
     texts.Tell(texts.Format(SID_REMOVED), mtInformation);
-    return ueRemoved;
+    return log.Exit(ueRemoved);
 }
 
 }  // namespace

@@ -58,13 +58,18 @@ TArguments ParseArguments(const std::string& commandLine) {
         args.Original = ParamStr(commandLine, 3);
         first = 4;
     }
-    for (int i = first; i <= count; ++i)
-        if (SameText(ParamStr(commandLine, i), "/S")) args.Silent = true;
+    for (int i = first; i <= count; ++i) {
+        const std::string arg = ParamStr(commandLine, i);
+        if (SameText(arg, SilentSwitch)) args.Silent = true;
+        const size_t n = sizeof LogSwitch - 1;
+        if (arg.size() > n && SameText(arg.substr(0, n), LogSwitch)) args.LogFile = arg.substr(n);
+    }
     return args;
 }
 
-std::string ElevatedParameters(const std::string& accountName, bool silent) {
-    return RelaunchParameters(accountName) + (silent ? " /S" : "");
+std::string ElevatedParameters(const std::string& accountName, bool silent, const std::string& logFile) {
+    return RelaunchParameters(accountName) + (silent ? std::string(" ") + SilentSwitch : "") +
+           (logFile.empty() ? "" : " \"" + std::string(LogSwitch) + logFile + "\"");
 }
 
 std::string TInstallation::ScrPath() const { return Dir + ScrFileName(Name); }
@@ -124,7 +129,7 @@ TRights DecideRights(const TArguments& args, const std::string& exePath, TRights
     }
     std::string domain, account;
     if (system.WindowsMajorVersion() >= 6 && system.GetCurrentUserAccount(domain, account) &&
-        system.RunAsAdminAndWait(exePath, ElevatedParameters(account, args.Silent), rights.ExitCode))
+        system.RunAsAdminAndWait(exePath, ElevatedParameters(account, args.Silent, args.LogFile), rights.ExitCode))
         rights.Outcome = TRights::Relaunched;
     return rights;
 }

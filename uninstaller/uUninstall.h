@@ -20,13 +20,15 @@ struct TArguments {
     bool AsAdmin = false;  // the elevated relaunch: "/AsAdmin", then the starting user's account name
     std::string Account;
     bool Silent = false;   // "/S" (any case): no question, no message
+    std::string LogFile;   // "/LOG=FILE" (any case): a log of the run, in UTF-8
     bool Cleanup = false;  // the temporary copy: "/Cleanup", a process handle, the original's path
     uintptr_t WaitHandle = 0;
     std::string Original;
 };
 TArguments ParseArguments(const std::string& commandLine);
-// The relaunch's parameters: the account name as the installer passes it, and the silent switch.
-std::string ElevatedParameters(const std::string& accountName, bool silent);
+// The relaunch's parameters: the account name as the installer passes it, the silent switch and
+// the log.
+std::string ElevatedParameters(const std::string& accountName, bool silent, const std::string& logFile = std::string());
 
 // An installation as the uninstaller's own path tells it: its directory and the name before the
 // uninstaller's suffix.

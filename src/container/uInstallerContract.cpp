@@ -1,5 +1,5 @@
 #include "container/uInstallerContract.h"
-#include <cstdio>
+#include <tuple>
 
 std::string ScrFileName(const std::string& scrName) { return scrName + ".scr"; }
 std::string ReadmeFileName(const std::string& scrName) { return scrName + ".txt"; }
@@ -24,7 +24,9 @@ TUninstallTexts UninstallTextsFor(const std::string& uninstallerPath, const std:
 uint32_t KiloBytes(uint64_t bytes) { return static_cast<uint32_t>((bytes + 1023) / 1024); }
 
 std::string InstallDateText(unsigned year, unsigned month, unsigned day) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04u%02u%02u", year % 10000, month % 100, day % 100);
+    // Digits by hand: the runtime's formatter would bring its floating-point code along.
+    std::string text(8, '0');
+    for (auto [value, end, width] : {std::tuple{year, 4u, 4u}, std::tuple{month, 6u, 2u}, std::tuple{day, 8u, 2u}})
+        for (unsigned i = 0; i < width; ++i, value /= 10) text[end - 1 - i] = static_cast<char>('0' + value % 10);
     return text;
 }

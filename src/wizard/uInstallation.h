@@ -8,6 +8,7 @@
 #include <string>
 
 class TFileEmbedderData;
+class TTextLog;
 
 struct TInstallJob {
     const TInstallerSettings& Settings;
@@ -18,6 +19,7 @@ struct TInstallJob {
     std::string Directory;                   // a trailing "\" is added when missing
     bool MakeCurrent = true;
     std::string Account;                     // whose screensaver; empty: the current user
+    TTextLog* Log = nullptr;                 // what is written, and every failure; none: no log
 };
 
 enum class TInstallOutcome { Installed, DirectoryMissing, WriteFailed };

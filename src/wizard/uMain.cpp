@@ -2,6 +2,7 @@
 #include "wizard/StringIds.h"
 #include "wizard/uInstallation.h"
 #include "base/StrUtils.h"
+#include "base/TextLog.h"
 #include "container/uInstallerContract.h"
 #include "controls/uBitmapList.h"
 #include "controls/uColorBtn.h"
@@ -63,8 +64,9 @@ bool ScreensaverRunning(const std::string& guid) {
 
 bool IsRunAsAdmin() { return CheckWin32Version(6) && ParamStr(1) == "/AsAdmin"; }
 
-TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches)
-    : TForm(owner), FData(data), FSettings(data.Settings()), FRunning(running), FSwitches(switches) {
+TfrmMain::TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches,
+                   TTextLog& log)
+    : TForm(owner), FData(data), FSettings(data.Settings()), FRunning(running), FSwitches(switches), FLog(log) {
     RegisterMethod("FormCreate", [this](TObject* s) { FormCreate(s); });
     RegisterMethod("FormDestroy", [this](TObject* s) { FormDestroy(s); });
     RegisterMethod("ImageClick", [this](TObject* s) { ImageClick(s); });
@@ -246,15 +248,16 @@ void TfrmMain::LoadPicture(TImage& image, const std::string& file) {
 }
 
 void TfrmMain::ChooseDirectory() {
-    bool fixed = false;
-    edtPage3Path->SetText(InstallationDirectory(FSettings, fixed));
-    // The command line's directory wins over the block's, and stays a choice the user may change.
-    std::string given;
+    // The command line's directory wins over the block's (which is then not made), and stays a
+    // choice the user may change.
     if (FSwitches.HasDirectory) {
-        if (DirectoryFromSwitch(FSwitches.Directory, given)) edtPage3Path->SetText(given);
-        FDirectoryRefused = given.empty();
+        std::string given;
+        FDirectoryRefused = !DirectoryFromSwitch(FSwitches.Directory, given);
+        edtPage3Path->SetText(FDirectoryRefused ? FSwitches.Directory : given);
         return;
     }
+    bool fixed = false;
+    edtPage3Path->SetText(InstallationDirectory(FSettings, fixed));
     if (!fixed) return;
     chbxPage3InstallPath->SetVisible(false);
     edtPage3Path->SetVisible(false);
@@ -265,14 +268,20 @@ void TfrmMain::ChooseDirectory() {
 
 bool TfrmMain::CheckIntegrity() {
     // The digest of the payload's leading bytes was made while the worker read them.
-    if (IsValidScrName(FSettings.ScrName, GetACP()) && FData.Check.Ok()) return true;
+    const bool validName = IsValidScrName(FSettings.ScrName, GetACP());
+    FLog.Line(std::string("check: the screensaver's name is a plain file name: ") + (validName ? "yes" : "no"));
+    FLog.Line(std::string("check: the screensaver's data is intact: ") + (FData.Check.Ok() ? "yes" : "no"));
+    if (validName && FData.Check.Ok()) return true;
     ShowFailure(SInvalidData, ecCheckFailed);
     return false;
 }
 
 void TfrmMain::CheckFlashPlayer() {
     const std::string& version = FSettings.FlashVersion;
-    if (IsFlashPlayerCreatable() && (!FSettings.VerCheck || IsFlashPlayerVersionAtLeast(version))) {
+    const bool creatable = IsFlashPlayerCreatable();
+    const bool recent = !FSettings.VerCheck || IsFlashPlayerVersionAtLeast(version);
+    FLog.Line(std::string("check: the player control: ") + (!creatable ? "missing" : recent ? "present" : "too old"));
+    if (creatable && recent) {
         ShowPage(pnlPage1);
         return;
     }

@@ -10,6 +10,7 @@
 
 struct TInstallerSwitches;
 class TBitmapList;
+class TTextLog;
 class TInstallerData;
 struct TInstallerSettings;
 class TButton;
@@ -54,7 +55,8 @@ public:
     // The data block is read by `data` meanwhile; the form takes what it holds when it is created.
     // `running`: the running test's result, which the form shows as its failure.
     // `switches`: the command line's ("/D=" is the directory the options page shows).
-    TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches);
+    TfrmMain(TComponent* owner, TInstallerData& data, bool running, const TInstallerSwitches& switches,
+             TTextLog& log);
     ~TfrmMain() override;
 
     int ExitCode() const { return FExitCode; }
@@ -123,6 +125,7 @@ private:
     const TInstallerSettings& FSettings;  // read once, before the form
     const bool FRunning;
     const TInstallerSwitches& FSwitches;
+    TTextLog& FLog;
     bool FDirectoryRefused = false;  // "/D=" named a relative path or one that cannot be made
     std::string FTitle;
     std::string FOriginalUser;

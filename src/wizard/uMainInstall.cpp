@@ -16,7 +16,7 @@ const char* const DisplaySettingsCommand = "rundll32.exe shell32.dll,Control_Run
 bool TfrmMain::Install() {
     TInstallJob job{FSettings, FData.Payload, embedderUninstaller->EmbeddedData(),
                     FSettings.ScrName + SDisplayNameSuffix, edtPage3Path->GetText(),
-                    chbxPage3SetScreenSaver->Checked(), IsRunAsAdmin() ? FOriginalUser : std::string()};
+                    chbxPage3SetScreenSaver->Checked(), IsRunAsAdmin() ? FOriginalUser : std::string(), &FLog};
     const TInstallResult result = InstallShowingProgress(job, this, this);
     FReadmePath = result.ReadmePath;
     FScrPath = result.ScrPath;

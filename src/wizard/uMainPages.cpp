@@ -1,5 +1,7 @@
 // The wizard's page switch and the handlers of its buttons and page controls.
 #include "wizard/uMain.h"
+#include "base/StrUtils.h"
+#include "base/TextLog.h"
 #include "container/uInstallerSettings.h"
 #include "controls/uColorBtn.h"
 #include "controls/uDeactiveMemo.h"
@@ -12,7 +14,10 @@ namespace {
 const char* const FlashPlayerDownloadURL = "https://get.adobe.com/flashplayer/";
 }
 
-void TfrmMain::btnCancelClick(TObject*) { Quit(ecCancelled); }
+void TfrmMain::btnCancelClick(TObject*) {
+    FLog.Line("cancelled by the user");
+    Quit(ecCancelled);
+}
 
 void TfrmMain::CheckPage2Agree(TObject*) { btnNext->SetEnabled(rdoPage2Agree->Checked()); }
 
@@ -117,6 +122,7 @@ void TfrmMain::ShowPage(TPanel* page) {
 }
 
 void TfrmMain::ShowFailure(const std::string& message, int exitCode) {
+    FLog.Line("failure page: " + StringReplaceAll(message, "\r\n", " "));
     FPageIndex = -1;
     FExitCode = exitCode;  // the page's: a later failure replaces the message and the code
     dmemoPage5Message->Lines().SetText(message);

@@ -1,4 +1,5 @@
 #include "wizard/uSilentInstall.h"
+#include "base/TextLog.h"
 #include "wizard/uInstallProgress.h"
 #include "wizard/uMain.h"
 #include "container/uInstallerContract.h"
@@ -25,20 +26,29 @@ void LoadUninstaller(TFileEmbedder& embedder) {
 
 }  // namespace
 
-int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress) {
+int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress, TTextLog& log) {
     const TInstallerSettings& settings = data.Settings();
     data.Wait();
+    const bool validName = IsValidScrName(settings.ScrName, GetACP());
+    log.Line(std::string("check: the screensaver's name is a plain file name: ") + (validName ? "yes" : "no"));
+    log.Line(std::string("check: the screensaver's data is intact: ") + (data.Check.Ok() ? "yes" : "no") + " (" +
+             std::to_string(data.Check.Length) + " bytes digested)");
     // Damaged data or a name that would write outside the directory installs nothing: a silent
     // run must not put a corrupt screensaver in place unseen.
-    if (!IsValidScrName(settings.ScrName, GetACP()) || !data.Check.Ok()) return ecCheckFailed;
+    if (!validName || !data.Check.Ok()) return ecCheckFailed;
+    // The command line's directory wins (the block's is then not made); a relative one, or one
+    // that cannot be made, is refused.
     bool fixed = false;
-    std::string directory = InstallationDirectory(settings, fixed);
-    // The command line's directory wins; a relative one, or one that cannot be made, is refused.
-    if (switches.HasDirectory && !DirectoryFromSwitch(switches.Directory, directory)) return ecInstallFailed;
+    std::string directory;
+    if (switches.HasDirectory ? !DirectoryFromSwitch(switches.Directory, directory)
+                              : (directory = InstallationDirectory(settings, fixed)).empty()) {
+        log.Line("failed: the directory \"" + switches.Directory + "\" is relative or cannot be made");
+        return ecInstallFailed;
+    }
     TFileEmbedder uninstaller(nullptr);
     LoadUninstaller(uninstaller);
-    const TInstallJob job{settings, data.Payload, uninstaller.EmbeddedData(), settings.ScrName + SDisplayNameSuffix,
-                          directory, true, IsRunAsAdmin() ? ParamStr(2) : std::string()};
+    const TInstallJob job{settings,  data.Payload, uninstaller.EmbeddedData(), settings.ScrName + SDisplayNameSuffix,
+                          directory, true,         IsRunAsAdmin() ? ParamStr(2) : std::string(), &log};
     const TInstallResult result =
         showProgress ? InstallShowingProgress(job, Application, nullptr) : Install(job, [] {});
     switch (result.Outcome) {

@@ -4,7 +4,8 @@
 #pragma once
 
 class TInstallerData;
+class TTextLog;
 struct TInstallerSwitches;
 
-// The exit code of the run.
-int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress);
+// The exit code of the run; `log` hears the checks, what is written and every failure.
+int InstallSilently(TInstallerData& data, const TInstallerSwitches& switches, bool showProgress, TTextLog& log);

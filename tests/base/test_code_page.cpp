@@ -1,4 +1,6 @@
+#include "TestSupport.h"
 #include "base/CodePage.h"
+#include "base/TextLog.h"
 #include <gtest/gtest.h>
 
 // Texts go both ways between UTF-8 and the code pages the installer shows; what has no form on
@@ -30,4 +32,27 @@ TEST(CodePage, ConversionsRefuseWhatTheOtherSideCannotHold) {
     EXPECT_FALSE(CodePageToUtf8("a", 12345, out));
     EXPECT_TRUE(CodePageToUtf8("", 932, out));
     EXPECT_TRUE(out.empty());
+}
+
+// The installer's log: each line at once, in UTF-8 whatever the code page, the file replaced; a
+// file that cannot be made leaves the log off rather than failing the run.
+TEST(TextLog, LinesInUtf8FromTheCodePage) {
+    testing_support::TempDir dir;
+    const std::string path = dir.File("setup.log");
+    testing_support::WriteFile(path, testing_support::ToBytes("an older log, longer than the new one ....."));
+    {
+        TTextLog log(path, 932);
+        ASSERT_TRUE(log.Active());
+        log.Line("directory: C:\\\x96\xE9\x8B\xF3\\");  // 夜空 in Shift-JIS
+        log.Line("bad byte \x81");                      // a lead byte with nothing behind it
+        const auto written = testing_support::ReadFile(path);
+        EXPECT_EQ(std::string(written.begin(), written.end()), "directory: C:\\\xE5\xA4\x9C\xE7\xA9\xBA\\\r\n"
+                                                               "bad byte ?\r\n")
+            << "every line is in the file as soon as it is logged";
+    }
+    TTextLog none(dir.File("no such dir/setup.log"), 1252);
+    EXPECT_FALSE(none.Active());
+    none.Line("dropped");
+    TTextLog off;
+    EXPECT_FALSE(off.Active());
 }

@@ -25,6 +25,11 @@ TEST(UninstallArguments, SilentSwitchAndTheRelaunchsAccount) {
     EXPECT_EQ(named.Account, "/S");
     EXPECT_FALSE(named.Silent);
     EXPECT_FALSE(ParseArguments("u.exe /asadmin x").AsAdmin);
+    // The log's file goes to the elevated instance too, blanks and all.
+    TArguments logged = ParseArguments("u.exe " + ElevatedParameters("John", true, "C:\\My Logs\\u.log"));
+    EXPECT_EQ(logged.LogFile, "C:\\My Logs\\u.log");
+    EXPECT_TRUE(logged.Silent);
+    EXPECT_EQ(ParseArguments("u.exe /log=x.log /S").LogFile, "x.log");
 }
 
 TEST(UninstallArguments, TheTemporaryCopysTask) {

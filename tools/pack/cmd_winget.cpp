@@ -90,6 +90,7 @@ std::string InstallerFile(const TPackage& p) {
                        "InstallerType: exe\nScope: machine\nInstallModes:\n- interactive\n- silent\n- silentWithProgress\n"
                        "InstallerSwitches:\n  Silent: " + silent + "\n  SilentWithProgress: " + silent +
                        "\n  InstallLocation: " + Quoted(std::string(DirectorySwitch) + "<INSTALLPATH>") +
+                       "\n  Log: " + Quoted(std::string(LogSwitch) + "<LOGPATH>") +
                        "\nExpectedReturnCodes:\n";
     for (const TReturnCode& r : ReturnCodes)
         text += "- InstallerReturnCode: " + std::to_string(r.Code) + "\n  ReturnResponse: " + r.Response + "\n";

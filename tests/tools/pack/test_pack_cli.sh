@@ -287,7 +287,7 @@ yq() { python3 -c "import yaml,sys; d=yaml.safe_load(open('$WORK/winget/Kestrin.
   "('Sample Saver', {'DisplayName': 'Sample Saver Screensaver', 'Publisher': 'Kestrin Samples', 'DisplayVersion': '1.2.0', 'ProductCode': 'Sample Saver'})" ] \
   || fail "the entry is not the one the installer writes: $(yq installer.yaml "d['AppsAndFeaturesEntries']")"
 [ "$(yq installer.yaml "d['InstallerSwitches']")" = \
-  "{'Silent': '/S', 'SilentWithProgress': '/S', 'InstallLocation': '/D=<INSTALLPATH>'}" ] || fail "switches"
+  "{'Silent': '/S', 'SilentWithProgress': '/S', 'InstallLocation': '/D=<INSTALLPATH>', 'Log': '/LOG=<LOGPATH>'}" ] || fail "switches"
 [ "$(yq installer.yaml "[(c['InstallerReturnCode'], c['ReturnResponse']) for c in d['ExpectedReturnCodes']]")" = \
   "[(1, 'cancelledByUser'), (3, 'contactSupport'), (4, 'blockedByPolicy'), (5, 'packageInUse'), (6, 'missingDependency')]" ] \
   || fail "exit codes"
