@@ -382,12 +382,21 @@ TEST(WizardFailures, SilentSwitchOpensNoWindowAndItsExitCodeSaysWhatHappened) {
     TUninstallEntry entry(name);
     SetCurrentScreenSaver("C:\\previous.scr");
     TempDir dir;
-    const std::string target = WindowsPath(dir.File("My Savers")) + "\\deeper";
+    // A directory name in the system's language, which the log holds in UTF-8.
+    const std::string folder = Japanese() ? "\xE5\xA4\x9C\xE7\xA9\xBA \xE3\x81\xAE Savers" : "My Savers";  // 夜空 の
+    const std::string target = WindowsPath(dir.File("")) + Utf8ToAnsi(folder) + "\\deeper";
+    const std::string logFile = WindowsPath(dir.File("setup log.txt"));
     {
-        TProcess process(setup, AsAdmin(Account()) + " /s /D=" + target);
+        TProcess process(setup, AsAdmin(Account()) + " /s /LOG=\"" + logFile + "\" /D=" + target);
         bool formSeen = false;
         EXPECT_EQ(RunSilently(process, formSeen), 0);
         EXPECT_FALSE(formSeen);
+        const Bytes bytes = ReadBytes(logFile);
+        const std::string log(bytes.begin(), bytes.end()), scr = AnsiToUtf8(target) + "\\" + name + ".scr";
+        EXPECT_NE(log.find("file written: " + scr + " ("), std::string::npos) << log;
+        EXPECT_NE(log.find("file written: " + AnsiToUtf8(target) + "\\" + name + "Uninst.exe ("), std::string::npos);
+        EXPECT_NE(log.find("registry: HKEY_LOCAL_MACHINE\\" + entry.Key() + "\\UninstallString = "), std::string::npos);
+        EXPECT_EQ(log.substr(log.size() - std::min<size_t>(log.size(), 13)), "exit code 0\r\n");
         TInstalled installed{target + "\\", name, Guid("switch"), false};
         installed.Publisher = "Kestrin Samples";
         installed.Version = "1.2.0";
@@ -396,17 +405,49 @@ TEST(WizardFailures, SilentSwitchOpensNoWindowAndItsExitCodeSaysWhatHappened) {
         EXPECT_EQ(CurrentScreenSaver(), ShortPath(installed.Scr()));
     }
     SetCurrentScreenSaver("C:\\previous.scr");
-    const std::string other = WindowsPath(dir.File("other"));
-    for (auto [arguments, code] : {std::pair<std::string, int>{" /S /D=" + other, 5}, {" /S /D=relative\\dir", 3}}) {
-        SCOPED_TRACE(arguments);
-        std::unique_ptr<TRunningScreensaver> running;
-        if (code == 5) running = std::make_unique<TRunningScreensaver>(Guid("switch"));
-        TProcess process(setup, AsAdmin(Account()) + arguments);
+    {
+        SCOPED_TRACE("without /AsAdmin: relaunched, and the first process ends with the elevated one's code");
+        const std::string plain = WindowsPath(dir.File("plain"));
+        TProcess process(setup, "/S /D=" + plain);
         bool formSeen = false;
-        EXPECT_EQ(RunSilently(process, formSeen), code);
+        EXPECT_EQ(RunSilently(process, formSeen), 0);
         EXPECT_FALSE(formSeen);
-        EXPECT_TRUE(process.WaitForDialog(0) == nullptr);
-        EXPECT_FALSE(FileExists(other + "\\" + name + ".scr"));
+        EXPECT_TRUE(FileExists(plain + "\\" + name + ".scr"));
+    }
+    SetCurrentScreenSaver("C:\\previous.scr");
+    const std::string other = WindowsPath(dir.File("other"));
+    const std::string damaged = BuildInstaller({"switchdamaged", name, "mxf = \"0000\"\n"});
+    struct TCase {
+        std::string Setup, Arguments;
+        int Code;
+    };
+    for (const TCase& c : {TCase{setup, " /S /D=" + other, 5}, TCase{setup, " /S /D=relative\\dir", 3},
+                           TCase{damaged, " /S /D=" + other, 2}}) {
+        SCOPED_TRACE(c.Arguments + " exit " + std::to_string(c.Code));
+        std::unique_ptr<TRunningScreensaver> running;
+        if (c.Code == 5) running = std::make_unique<TRunningScreensaver>(Guid("switch"));
+        TProcess process(c.Setup, AsAdmin(Account()) + c.Arguments);
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), c.Code);
+        EXPECT_FALSE(formSeen);
+        EXPECT_EQ(DirectoryNames(other), std::vector<std::string>{});
         EXPECT_EQ(CurrentScreenSaver(), "C:\\previous.scr");
+    }
+    {
+        SCOPED_TRACE("a directory in the way of the screensaver: no box, exit 3, the log names the file");
+        const std::string blocked = WindowsPath(dir.File("blocked")), failLog = WindowsPath(dir.File("fail.log"));
+        CreateDirectoryA(blocked.c_str(), nullptr);
+        ASSERT_TRUE(CreateDirectoryA((blocked + "\\" + name + ".scr").c_str(), nullptr));
+        TProcess process(setup, AsAdmin(Account()) + " /S /LOG=\"" + failLog + "\" /D=" + blocked);
+        bool formSeen = false;
+        EXPECT_EQ(RunSilently(process, formSeen), 3);
+        EXPECT_FALSE(formSeen);
+        const Bytes bytes = ReadBytes(failLog);
+        const std::string log(bytes.begin(), bytes.end());
+        EXPECT_NE(log.find("failed: " + AnsiToUtf8(blocked) + "\\" + name + ".scr could not be written"), std::string::npos)
+            << log;
+        EXPECT_EQ(log.substr(log.size() - std::min<size_t>(log.size(), 13)), "exit code 3\r\n");
+        EXPECT_EQ(DirectoryNames(blocked), std::vector<std::string>{name + ".scr"});
+        RemoveDirectoryA((blocked + "\\" + name + ".scr").c_str());
     }
 }
