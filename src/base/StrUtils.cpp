@@ -73,3 +73,15 @@ std::string StringReplaceAll(const std::string& text, const std::string& from, c
     result.append(text, start, std::string::npos);
     return result;
 }
+
+size_t NextArgument(const std::string& line, size_t p, std::string* argument) {
+    while (p < line.size() && static_cast<unsigned char>(line[p]) <= ' ') ++p;
+    bool quoted = false;
+    for (; p < line.size() && (quoted || static_cast<unsigned char>(line[p]) > ' '); ++p) {
+        if (line[p] == '"')
+            quoted = !quoted;
+        else if (argument)
+            *argument += line[p];
+    }
+    return p;
+}

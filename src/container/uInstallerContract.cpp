@@ -14,7 +14,7 @@ TUninstallTexts UninstallTextsFor(const std::string& uninstallerPath, const std:
     const std::string quoted = "\"" + uninstallerPath + "\"";
     // An unquoted path with blanks would let "C:\Program.exe" run in its place.
     t.UninstallString = uninstallerPath.find(' ') == std::string::npos ? uninstallerPath : quoted;
-    t.QuietUninstallString = quoted + " " + UninstallerSilentSwitch;
+    t.QuietUninstallString = quoted + " " + SilentSwitch;
     t.DisplayName = displayName;
     t.DisplayIcon = uninstallerPath + ",0";
     t.InstallLocation = uninstallerPath.substr(0, uninstallerPath.find_last_of('\\') + 1);

@@ -53,7 +53,7 @@ inline constexpr char UninstallStringValue[] = "UninstallString";
 // "/S" silent, "/D=DIR" the directory (the last switch: the rest of the line, blanks and all, no
 // quotes), "/LOG=FILE" a log. They follow the program name, or "/AsAdmin" and the account name in
 // the elevated instance.
-inline constexpr char SilentSwitch[] = "/S";
+inline constexpr char SilentSwitch[] = "/S";  // the uninstaller's too (QuietUninstallString)
 inline constexpr char DirectorySwitch[] = "/D=";
 inline constexpr char LogSwitch[] = "/LOG=";
 struct TInstallerSwitches {
@@ -87,7 +87,7 @@ bool IsSingleStringPattern(const std::string& pattern);
 // the name the list of programs shows.
 struct TUninstallTexts {
     std::string UninstallString;       // the path, quoted when it holds a blank
-    std::string QuietUninstallString;  // the quoted path and the uninstaller's silent switch
+    std::string QuietUninstallString;  // the quoted path and the silent switch
     std::string DisplayName;
     std::string DisplayIcon;           // the path and ",0"
     std::string InstallLocation;       // the directory, with its trailing "\"
@@ -96,8 +96,6 @@ TUninstallTexts UninstallTextsFor(const std::string& uninstallerPath, const std:
 // What the English installer puts behind the screensaver name in "DisplayName" (its string table
 // holds it for the program; this copy is for the tool that describes the entry).
 inline constexpr char EnglishDisplayNameSuffix[] = " Screensaver";
-// The uninstaller's silent switch, which QuietUninstallString passes.
-inline constexpr char UninstallerSilentSwitch[] = "/S";
 // "InstallDate": the day as YYYYMMDD.
 std::string InstallDateText(unsigned year, unsigned month, unsigned day);
 // Bytes in whole kilobytes, rounded up, as "EstimatedSize" counts them.

@@ -2,6 +2,8 @@
 // the names of the files links no code-page conversion.
 #include "container/uInstallerContract.h"
 #include "base/CodePage.h"
+#include "base/StrUtils.h"
+#include <algorithm>
 
 namespace {
 
@@ -78,19 +80,6 @@ bool StartsWithNoCase(const std::string& text, size_t at, const char* prefix) {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// Where the argument after the one at `p` starts (blanks end one outside double quotes).
-size_t SkipArgument(const std::string& line, size_t p, std::string* argument) {
-    while (p < line.size() && IsBlank(line[p])) ++p;
-    bool quoted = false;
-    for (; p < line.size() && (quoted || !IsBlank(line[p])); ++p) {
-        if (line[p] == '"')
-            quoted = !quoted;
-        else if (argument)
-            *argument += line[p];
-    }
-    return p;
-}
-
 }  // namespace
 
 TInstallerSwitches ParseInstallerSwitches(const std::string& arguments) {
@@ -101,25 +90,19 @@ TInstallerSwitches ParseInstallerSwitches(const std::string& arguments) {
     while (end > p && IsBlank(arguments[end - 1])) --end;
     s.Text = arguments.substr(p, end - p);
     while (p < end) {
+        const size_t directory = sizeof DirectorySwitch - 1, log = sizeof LogSwitch - 1;
         if (StartsWithNoCase(arguments, p, DirectorySwitch)) {
             s.HasDirectory = true;
-            s.Directory = arguments.substr(p + 3, end - p - 3);
+            s.Directory = arguments.substr(p + directory, end - p - directory);
             break;
         }
-        // One argument: up to a blank outside double quotes, the quotes removed.
         std::string word;
-        bool quoted = false;
-        for (; p < end && (quoted || !IsBlank(arguments[p])); ++p) {
-            if (arguments[p] == '"')
-                quoted = !quoted;
-            else
-                word += arguments[p];
-        }
+        p = std::min(NextArgument(arguments, p, &word), end);
         while (p < end && IsBlank(arguments[p])) ++p;
-        if (word.size() == 2 && StartsWithNoCase(word, 0, SilentSwitch))
+        if (word.size() == sizeof SilentSwitch - 1 && StartsWithNoCase(word, 0, SilentSwitch))
             s.Silent = true;
-        else if (StartsWithNoCase(word, 0, LogSwitch) && word.size() > 5)
-            s.LogFile = word.substr(5);
+        else if (word.size() > log && StartsWithNoCase(word, 0, LogSwitch))
+            s.LogFile = word.substr(log);
         else
             s.Ignored.push_back(word);
     }
@@ -127,11 +110,11 @@ TInstallerSwitches ParseInstallerSwitches(const std::string& arguments) {
 }
 
 TInstallerSwitches SwitchesOfCommandLine(const std::string& commandLine, bool* elevated) {
-    size_t p = SkipArgument(commandLine, 0, nullptr);  // the program
+    size_t p = NextArgument(commandLine, 0);  // the program
     std::string first;
-    const size_t afterFirst = SkipArgument(commandLine, p, &first);
+    const size_t afterFirst = NextArgument(commandLine, p, &first);
     const bool asAdmin = first == "/AsAdmin";
     if (elevated) *elevated = asAdmin;
-    if (asAdmin) p = SkipArgument(commandLine, afterFirst, nullptr);  // the account name
+    if (asAdmin) p = NextArgument(commandLine, afterFirst);  // the account name
     return ParseInstallerSwitches(commandLine.substr(p));
 }

@@ -1,4 +1,5 @@
 #include "startup/uStartup.h"
+#include "base/StrUtils.h"
 #include "container/uInstallerContract.h"
 #include "startup/StringIds.h"
 #include "startup/uAdministrator.h"
@@ -31,36 +32,18 @@ std::string RelaunchParameters(const std::string& accountName) {
 
 std::string ParamStr(const std::string& commandLine, int index) {
     size_t p = 0;
-    const size_t n = commandLine.size();
-    for (int i = 0;; ++i) {
-        while (p < n && static_cast<unsigned char>(commandLine[p]) <= ' ') ++p;
-        if (p >= n) return std::string();
-        std::string arg;
-        bool quoted = false;
-        while (p < n && (quoted || static_cast<unsigned char>(commandLine[p]) > ' ')) {
-            if (commandLine[p] == '"')
-                quoted = !quoted;
-            else
-                arg += commandLine[p];
-            ++p;
-        }
-        if (i == index) return arg;
-    }
+    for (int i = 0; i < index; ++i) p = NextArgument(commandLine, p);
+    std::string arg;
+    NextArgument(commandLine, p, &arg);
+    return arg;
 }
 
 int ParamCount(const std::string& commandLine) {
-    int count = 0;
-    size_t p = 0;
-    const size_t n = commandLine.size();
-    for (;;) {
-        while (p < n && static_cast<unsigned char>(commandLine[p]) <= ' ') ++p;
-        if (p >= n) return count > 0 ? count - 1 : 0;
-        bool quoted = false;
-        while (p < n && (quoted || static_cast<unsigned char>(commandLine[p]) > ' ')) {
-            if (commandLine[p] == '"') quoted = !quoted;
-            ++p;
-        }
-        ++count;
+    int count = 0;  // the program too
+    for (size_t p = 0;; ++count) {
+        while (p < commandLine.size() && static_cast<unsigned char>(commandLine[p]) <= ' ') ++p;
+        if (p >= commandLine.size()) return count > 0 ? count - 1 : 0;
+        p = NextArgument(commandLine, p);
     }
 }
 

@@ -25,7 +25,7 @@ uint64_t FileSize(const std::string& fileName) {
 }
 
 void LogWritten(const TInstallJob& job, const std::string& fileName) {
-    Log(job, "file written: " + fileName + " (" + std::to_string(FileSize(fileName)) + " bytes)");
+    if (job.Log) Log(job, "file written: " + fileName + " (" + std::to_string(FileSize(fileName)) + " bytes)");
 }
 
 // Never a truncated file where a working one was: the bytes go beside the target first.
