@@ -95,7 +95,7 @@ void TComponent::RemoveFreeNotification(TComponent* c) {
 
 void TComponent::Notification(TComponent* c, TOperation op) {}
 
-void TComponent::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+void TComponent::GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) {
     if (root != this) return;
     for (TComponent* c : FComponents)
         if (!c->GetParentComponent()) proc(c);
@@ -147,13 +147,13 @@ public:
         : FTarget(name), FValue(value), FRoot(root), FFixups(fixups) {}
     bool Done() const { return FDone; }
 
-    void Integer(const char* name, int32_t, const std::function<void(int32_t)>& set, std::optional<int32_t>) override {
+    void Integer(const char* name, int32_t, TFunctionRef<void(int32_t)> set, std::optional<int32_t>) override {
         if (Match(name)) set(FValue.AsInteger(FTarget));
     }
-    void Boolean(const char* name, bool, const std::function<void(bool)>& set, std::optional<bool>) override {
+    void Boolean(const char* name, bool, TFunctionRef<void(bool)> set, std::optional<bool>) override {
         if (Match(name)) set(FValue.AsBoolean(FTarget));
     }
-    void IntegerIdent(const char* name, int32_t, const TIntIdentMap& map, const std::function<void(int32_t)>& set,
+    void IntegerIdent(const char* name, int32_t, const TIntIdentMap& map, TFunctionRef<void(int32_t)> set,
                       std::optional<int32_t>) override {
         if (!Match(name)) return;
         if (FValue.Kind == TValueKind::vkIdent) {
@@ -164,16 +164,16 @@ public:
             set(FValue.AsInteger(FTarget));
         }
     }
-    void String(const char* name, const std::string&, const std::function<void(const std::string&)>& set, bool) override {
+    void String(const char* name, const std::string&, TFunctionRef<void(const std::string&)> set, bool) override {
         if (Match(name)) set(FValue.AsString(FTarget));
     }
-    void Enum(const char* name, int, const TEnumInfo& info, const std::function<void(int)>& set, std::optional<int>) override {
+    void Enum(const char* name, int, const TEnumInfo& info, TFunctionRef<void(int)> set, std::optional<int>) override {
         if (!Match(name)) return;
         int i = info.IndexOf(FValue.AsIdent(FTarget));
         if (i < 0) throw EReadError("Invalid property value: " + FValue.Str + " for " + FTarget);
         set(i);
     }
-    void Set(const char* name, uint32_t, const TEnumInfo& info, const std::function<void(uint32_t)>& set,
+    void Set(const char* name, uint32_t, const TEnumInfo& info, TFunctionRef<void(uint32_t)> set,
              std::optional<uint32_t>) override {
         if (!Match(name)) return;
         if (FValue.Kind != TValueKind::vkSet) throw EReadError("Invalid property value: " + FTarget + " expects a set");
@@ -185,7 +185,7 @@ public:
         }
         set(bits);
     }
-    void Color(const char* name, TColor, const std::function<void(TColor)>& set, std::optional<TColor>) override {
+    void Color(const char* name, TColor, TFunctionRef<void(TColor)> set, std::optional<TColor>) override {
         if (!Match(name)) return;
         if (FValue.Kind == TValueKind::vkIdent) {
             TColor c;
@@ -223,12 +223,12 @@ public:
         if (!fn) throw EReadError("Method " + method + " of " + FTarget + " not found");
         event = TNotifyEvent(method, *fn);
     }
-    void DefineProperty(const char* name, const std::function<void(const TFormValue&)>& read,
-                        const std::function<TFormValue()>&, bool) override {
+    void DefineProperty(const char* name, TFunctionRef<void(const TFormValue&)> read,
+                        TFunctionRef<TFormValue()>, bool) override {
         if (Match(name)) read(FValue);
     }
-    void DefineBinaryProperty(const char* name, const std::function<void(TStream&)>& read,
-                              const std::function<void(TStream&)>&, bool) override {
+    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read,
+                              TFunctionRef<void(TStream&)>, bool) override {
         if (!Match(name)) return;
         const std::string& bytes = FValue.AsBinary(FTarget);
         TMemoryStream m;
@@ -337,28 +337,28 @@ class TPropWriter : public TPropFiler {
 public:
     TPropWriter(std::vector<TFormProperty>& out, std::string prefix = "") : FOut(out), FPrefix(std::move(prefix)) {}
 
-    void Integer(const char* name, int32_t value, const std::function<void(int32_t)>&, std::optional<int32_t> def) override {
+    void Integer(const char* name, int32_t value, TFunctionRef<void(int32_t)>, std::optional<int32_t> def) override {
         if (!def || *def != value) Put(name, TFormValue::Integer(value));
     }
-    void Boolean(const char* name, bool value, const std::function<void(bool)>&, std::optional<bool> def) override {
+    void Boolean(const char* name, bool value, TFunctionRef<void(bool)>, std::optional<bool> def) override {
         if (!def || *def != value) Put(name, TFormValue::Boolean(value));
     }
-    void IntegerIdent(const char* name, int32_t value, const TIntIdentMap& map, const std::function<void(int32_t)>&,
+    void IntegerIdent(const char* name, int32_t value, const TIntIdentMap& map, TFunctionRef<void(int32_t)>,
                       std::optional<int32_t> def) override {
         if (def && *def == value) return;
         const char* n = map.NameOf(value);
         Put(name, n ? TFormValue::Ident(n) : TFormValue::Integer(value));
     }
-    void String(const char* name, const std::string& value, const std::function<void(const std::string&)>&,
+    void String(const char* name, const std::string& value, TFunctionRef<void(const std::string&)>,
                 bool alwaysWritten) override {
         if (alwaysWritten || !value.empty()) Put(name, TFormValue::String(value));
     }
-    void Enum(const char* name, int value, const TEnumInfo& info, const std::function<void(int)>&, std::optional<int> def) override {
+    void Enum(const char* name, int value, const TEnumInfo& info, TFunctionRef<void(int)>, std::optional<int> def) override {
         if (def && *def == value) return;
         if (value < 0 || value >= info.Count) throw EWriteError(std::string("Invalid value of ") + name);
         Put(name, TFormValue::Ident(info.Names[value]));
     }
-    void Set(const char* name, uint32_t value, const TEnumInfo& info, const std::function<void(uint32_t)>&,
+    void Set(const char* name, uint32_t value, const TEnumInfo& info, TFunctionRef<void(uint32_t)>,
              std::optional<uint32_t> def) override {
         if (def && *def == value) return;
         std::vector<std::string> names;
@@ -366,7 +366,7 @@ public:
             if (value & (1u << i)) names.push_back(info.Names[i]);
         Put(name, TFormValue::Set(names));
     }
-    void Color(const char* name, TColor value, const std::function<void(TColor)>&, std::optional<TColor> def) override {
+    void Color(const char* name, TColor value, TFunctionRef<void(TColor)>, std::optional<TColor> def) override {
         if (def && *def == value) return;
         std::string ident;
         Put(name, ColorToIdent(value, ident) ? TFormValue::Ident(ident) : TFormValue::Integer(value));
@@ -386,12 +386,12 @@ public:
     void Event(const char* name, TNotifyEvent& event) override {
         if (!event.Name.empty()) Put(name, TFormValue::Ident(event.Name));
     }
-    void DefineProperty(const char* name, const std::function<void(const TFormValue&)>&,
-                        const std::function<TFormValue()>& write, bool hasData) override {
+    void DefineProperty(const char* name, TFunctionRef<void(const TFormValue&)>,
+                        TFunctionRef<TFormValue()> write, bool hasData) override {
         if (hasData) Put(name, write());
     }
-    void DefineBinaryProperty(const char* name, const std::function<void(TStream&)>&,
-                              const std::function<void(TStream&)>& write, bool hasData) override {
+    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)>,
+                              TFunctionRef<void(TStream&)> write, bool hasData) override {
         if (!hasData) return;
         TMemoryStream m;
         write(m);

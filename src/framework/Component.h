@@ -1,6 +1,7 @@
 // The component model: persistent objects with streamed properties, components with an owner,
 // a name, owned components and notifications, and the registry of classes by name.
 #pragma once
+#include "base/FunctionRef.h"
 #include "framework/Events.h"
 #include "framework/FormResource.h"
 #include "framework/Strings.h"
@@ -39,20 +40,20 @@ struct TIntIdentMap {
 class TPropFiler {
 public:
     virtual ~TPropFiler() = default;
-    virtual void Integer(const char* name, int32_t value, const std::function<void(int32_t)>& set,
+    virtual void Integer(const char* name, int32_t value, TFunctionRef<void(int32_t)> set,
                          std::optional<int32_t> def) = 0;
     virtual void IntegerIdent(const char* name, int32_t value, const TIntIdentMap& map,
-                              const std::function<void(int32_t)>& set, std::optional<int32_t> def) = 0;
-    virtual void Boolean(const char* name, bool value, const std::function<void(bool)>& set,
+                              TFunctionRef<void(int32_t)> set, std::optional<int32_t> def) = 0;
+    virtual void Boolean(const char* name, bool value, TFunctionRef<void(bool)> set,
                          std::optional<bool> def) = 0;
     // Strings default to empty unless always written.
     virtual void String(const char* name, const std::string& value,
-                        const std::function<void(const std::string&)>& set, bool alwaysWritten = false) = 0;
-    virtual void Enum(const char* name, int value, const TEnumInfo& info, const std::function<void(int)>& set,
+                        TFunctionRef<void(const std::string&)> set, bool alwaysWritten = false) = 0;
+    virtual void Enum(const char* name, int value, const TEnumInfo& info, TFunctionRef<void(int)> set,
                       std::optional<int> def) = 0;
     virtual void Set(const char* name, uint32_t value, const TEnumInfo& info,
-                     const std::function<void(uint32_t)>& set, std::optional<uint32_t> def) = 0;
-    virtual void Color(const char* name, TColor value, const std::function<void(TColor)>& set,
+                     TFunctionRef<void(uint32_t)> set, std::optional<uint32_t> def) = 0;
+    virtual void Color(const char* name, TColor value, TFunctionRef<void(TColor)> set,
                        std::optional<TColor> def) = 0;
     // Streamed as name + ".Strings", a list of strings; written only when not empty.
     virtual void Strings(const char* name, TStringList& list) = 0;
@@ -63,10 +64,10 @@ public:
     virtual void Event(const char* name, TNotifyEvent& event) = 0;
 
     // Defined properties: data that is not a published property, under its own name.
-    virtual void DefineProperty(const char* name, const std::function<void(const TFormValue&)>& read,
-                                const std::function<TFormValue()>& write, bool hasData) = 0;
-    virtual void DefineBinaryProperty(const char* name, const std::function<void(TStream&)>& read,
-                                      const std::function<void(TStream&)>& write, bool hasData) = 0;
+    virtual void DefineProperty(const char* name, TFunctionRef<void(const TFormValue&)> read,
+                                TFunctionRef<TFormValue()> write, bool hasData) = 0;
+    virtual void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read,
+                                      TFunctionRef<void(TStream&)> write, bool hasData) = 0;
 };
 
 class TPersistent : public TObject {
@@ -118,7 +119,7 @@ public:
     virtual TComponent* GetParentComponent() const { return nullptr; }
     virtual void SetParentComponent(TComponent* parent) {}
     // Calls proc for every component that is written as a child of this one in root's resource.
-    virtual void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root);
+    virtual void GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root);
     // After the whole resource is read and references are resolved.
     virtual void Loaded();
 

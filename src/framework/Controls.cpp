@@ -784,7 +784,7 @@ void TWinControl::WndProc(TMessage& m) {
     TControl::WndProc(m);
 }
 
-void TWinControl::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+void TWinControl::GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) {
     for (TControl* c : FControls)
         if (c->Owner() == root) proc(c);
 }

@@ -184,7 +184,7 @@ public:
     void Update() override;
     void Realign();
     void WndProc(TMessage& m) override;
-    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+    void GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) override;
     void Properties(TPropFiler& f) override;
 
     static TWinControl* FromHandle(HWND h);

@@ -283,7 +283,7 @@ void TCustomForm::WndProc(TMessage& m) {
     TWinControl::WndProc(m);
 }
 
-void TCustomForm::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+void TCustomForm::GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) {
     if (root == this)
         for (int i = 0; i < ComponentCount(); ++i) {
             TComponent* c = Components(i);

@@ -52,7 +52,7 @@ public:
     void Release();   // destroyed once the messages already queued are handled
     void BringToFront();
 
-    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+    void GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) override;
     void Properties(TPropFiler& f) override;
     void WndProc(TMessage& m) override;
 

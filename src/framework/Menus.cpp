@@ -63,7 +63,7 @@ bool TPopupMenu::IsShortCut(int32_t shortCut) {
     return false;
 }
 
-void TPopupMenu::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+void TPopupMenu::GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) {
     for (TMenuItem* i : FItems)
         if (i->Owner() == root) proc(i);
 }

@@ -42,7 +42,7 @@ public:
     void Popup(int x, int y, HWND owner);
     // Runs the item with this shortcut (virtual key plus 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt).
     bool IsShortCut(int32_t shortCut);
-    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+    void GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) override;
 private:
     std::vector<TMenuItem*> FItems;
 };

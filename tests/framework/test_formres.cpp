@@ -209,7 +209,7 @@ public:
     std::vector<TComponent*> Kids;
     TComponent* GetParentComponent() const override { return Parent; }
     void SetParentComponent(TComponent* p) override { Parent = dynamic_cast<TBox*>(p); if (Parent) Parent->Kids.push_back(this); }
-    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override {
+    void GetChildren(TFunctionRef<void(TComponent*)> proc, TComponent* root) override {
         for (TComponent* k : Kids) if (k->Owner() == root) proc(k);
         TComponent::GetChildren(proc, root);
     }
