@@ -98,8 +98,12 @@ public:
     TWriteHelper(const TWriteHelper&) = delete;
     TWriteHelper& operator=(const TWriteHelper&) = delete;
 
+    // A compressed value is deflated here, at once (uExeAdderPack.cpp, with the compressor).
     void AddItem(const std::string& name, const void* data, bool compressed, int32_t size);
     void AddString(const std::string& name, const std::string& text);
+    // Adds a value stored as it is, without the compressor: for a program that writes only
+    // small values (the installer's identifier on the uninstaller).
+    void AddUncompressed(const std::string& name, const std::string& text);
     // Adds a value that is already one zlib stream (made with CompressBuffer), stored as it is,
     // so that a caller can compress a large payload while it does other work.
     void AddCompressedStream(const std::string& name, TBuffer&& zlibStream);

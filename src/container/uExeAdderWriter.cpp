@@ -1,5 +1,6 @@
 // The writing half of the container, apart so that programs that only read blocks (the
-// uninstaller) do not take the compressor in.
+// uninstaller) do not take it in; it writes values as they were added (compressed ones already
+// deflated), so that a program that adds none to compress (the installer) carries no compressor.
 #include "container/uExeAdder.h"
 #include "container/uStreamUtils.h"
 #include "base/Endian.h"
@@ -10,10 +11,10 @@
 
 namespace {
 
-// A checksum of a value for the key: a payload given as a zlib stream already ends with the
-// Adler-32 of its content, so the largest value costs nothing; others are summed here.
+// A checksum of a value's content for the key: a zlib stream already ends with the Adler-32 of
+// its content (big-endian), so the largest value costs nothing; others are summed here.
 uint32_t ValueSum(const TBuffer& data, bool packed) {
-    if (packed && data.Size() >= 4) return GetLE32(data.Data() + data.Size() - 4);  // any byte order serves
+    if (packed && data.Size() >= 4) return GetBE32(data.Data() + data.Size() - 4);
     uLong sum = adler32(0L, Z_NULL, 0);
     for (size_t at = 0; at < data.Size(); at += ZLibMaxSlice)
         sum = adler32(sum, data.Data() + at, static_cast<uInt>(std::min(ZLibMaxSlice, data.Size() - at)));
@@ -42,18 +43,11 @@ int32_t TWriteHelper::ContentKey() const {
     return 17 + static_cast<int32_t>(GetLE32(digest.Bytes) % 239);
 }
 
-void TWriteHelper::AddItem(const std::string& name, const void* data, bool compressed, int32_t size) {
+void TWriteHelper::AddUncompressed(const std::string& name, const std::string& text) {
     TPendingItem pending;
     pending.Item.Name = name;
-    if (size > 0 && data) {
-        pending.Item.Data = TBuffer(data, static_cast<size_t>(size));
-        pending.Item.Compressed = compressed;
-    }
+    pending.Item.Data = TBuffer(text.data(), text.size());
     FItems.push_back(std::move(pending));
-}
-
-void TWriteHelper::AddString(const std::string& name, const std::string& text) {
-    AddItem(name, text.data(), true, static_cast<int32_t>(text.size()));
 }
 
 void TWriteHelper::AddCompressedStream(const std::string& name, TBuffer&& zlibStream) {
@@ -80,12 +74,8 @@ void TWriteHelper::SaveToExe(const std::string& fileName, uint8_t trailingDataFl
             const TItemType& item = pending.Item;
             WriteSizedString(file, XorItemName(item.Name, key));
             WriteUInt8(file, item.Compressed ? 1 : 0);
-            if (item.Compressed && item.Size() > 0 && !pending.Packed) {
-                WriteCompressedBlock(file, item.Data.Data(), item.Data.Size());
-            } else {
-                WriteInt32(file, item.Size());
-                file.WriteBuffer(item.Data.Data(), item.Data.Size());
-            }
+            WriteInt32(file, item.Size());
+            file.WriteBuffer(item.Data.Data(), item.Data.Size());
         }
         WriteInt64(file, file.Position() - p1);
         file.WriteBuffer(DataBlockSignature, 4);

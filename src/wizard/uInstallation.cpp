@@ -51,7 +51,7 @@ void WriteUninstaller(const TInstallJob& job, const std::string& fileName) {
             ReplaceIconFromStream(scratch, stream, UninstallerIconGroup);
         }
         TWriteHelper helper;
-        helper.AddString(ItemName::Guid, job.Settings.Guid);
+        helper.AddUncompressed(ItemName::Guid, job.Settings.Guid);
         helper.SaveToExe(scratch, 0);
     });
 }
