@@ -37,21 +37,6 @@ void TFileEmbedderData::ReadData(TStream& stream) {
     FData.SetPosition(0);
 }
 
-void TFileEmbedderData::WriteData(TStream& stream) const {
-    const size_t size = static_cast<size_t>(FData.Size());
-    if (FCompressed) {
-        WriteCompressedBlock(stream, FData.Memory(), size);
-    } else {
-        WriteInt32(stream, static_cast<int32_t>(size));
-        stream.WriteBuffer(FData.Memory(), size);
-    }
-}
-
-void TFileEmbedderData::WriteDataFromFile(TStream& stream, const std::string& fileName) {
-    LoadFromFile(fileName);
-    WriteData(stream);
-}
-
 void TFileEmbedderData::SaveToStream(TStream& stream) const {
     stream.WriteBuffer(FData.Memory(), static_cast<size_t>(FData.Size()));
 }

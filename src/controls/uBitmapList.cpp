@@ -109,7 +109,6 @@ void TBitmapList::ReadBitmaps(TStream& s) {
     }
 }
 
-void TBitmapList::WriteBitmaps(TStream& s) { FData.WriteBitmaps(s); }
 
 void TBitmapList::Properties(TPropFiler& f) {
     TComponent::Properties(f);
@@ -117,5 +116,5 @@ void TBitmapList::Properties(TPropFiler& f) {
 }
 
 void TBitmapList::DefineProperties(TPropFiler& f) {
-    f.DefineBinaryProperty("Bitmaps", [this](TStream& s) { ReadBitmaps(s); }, [this](TStream& s) { WriteBitmaps(s); }, true);
+    f.DefineBinaryProperty("Bitmaps", [this](TStream& s) { ReadBitmaps(s); }, true);
 }

@@ -42,6 +42,9 @@ public:
     // EBitmapListError (or the decompression error of a bad zlib stream) and leaves the list empty.
     void ReadBitmaps(TStream& stream);
     void WriteBitmaps(TStream& stream);
+    // The writer of "Bitmaps", for the programs that write forms (it brings the compressor;
+    // uControlClasses.cpp).
+    static void RegisterWriter();
     void Properties(TPropFiler& f) override;
     void DefineProperties(TPropFiler& f) override;
 

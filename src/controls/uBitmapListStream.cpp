@@ -24,16 +24,6 @@ void ReadTable(THash& table, TStream& stream, const char* what) {
     }
 }
 
-void WriteTable(const THash& table, TStream& stream) {
-    THashEntries entries;
-    table.AssignTo(&entries);
-    WriteInt32(stream, static_cast<int32_t>(entries.size()));
-    for (const THashEntry& e : entries) {
-        WriteSizedString(stream, e.Key);
-        WriteInt32(stream, static_cast<int32_t>(e.Value));
-    }
-}
-
 // Every entry must be a whole bitmap file inside the area, and no two may share bytes.
 void CheckEntries(const THash& images, const THash& masks, const uint8_t* area, size_t size) {
     struct TExtent { uint64_t Begin, End; };
@@ -99,24 +89,6 @@ void TBitmapListData::ReadBitmaps(TStream& stream) {
     FArea.Clear();
     FArea.LoadFromStream(area);
     FCompressed = compressed;
-}
-
-void TBitmapListData::WriteBitmaps(TStream& stream, TBitmapListLayout layout) const {
-    WriteTable(FImages, stream);
-    WriteTable(FMasks, stream);
-    const uint8_t* data = FArea.Memory();
-    const size_t size = static_cast<size_t>(FArea.Size());
-    if (layout == TBitmapListLayout::blCurrent) {
-        stream.WriteBuffer(BitmapListSignature, sizeof BitmapListSignature);
-        WriteSizedString(stream, BitmapListVersion);
-        WriteUInt8(stream, FCompressed ? 1 : 0);
-        if (FCompressed) {
-            WriteCompressedBlock(stream, data, size);
-            return;
-        }
-    }
-    WriteInt32(stream, static_cast<int32_t>(size));
-    stream.WriteBuffer(data, size);
 }
 
 void TBitmapListData::AddTo(const std::string& name, THash& table, const uint8_t* file, size_t size) {

@@ -13,15 +13,3 @@ void FinalizeControlUnits() {
     FinalizeColorBtn();
     FinalizeXPUtils();
 }
-
-void RegisterControlClasses() {
-    RegisterFrameworkClasses();
-    RegisterComponent<TDeactiveMemo>();
-    RegisterComponent<TAltFixOnVista>();
-    RegisterComponent<TNotifier>();
-    RegisterComponent<TColorBtn>();
-    RegisterComponent<TBitColorBtn>();
-    RegisterComponent<TFlatBitColorBtn>();
-    RegisterComponent<TBitmapList>();
-    RegisterComponent<TFileEmbedder>();
-}

@@ -6,6 +6,7 @@
 // window is a unit of its own (uDebug), started by the programs that trace.
 void InitializeControlUnits();
 void FinalizeControlUnits();
-// The framework's classes and the components, by name. A program with one form registers only the
-// classes its form names instead (kestrin_form_resource's REGISTER).
+// The framework's classes and the components, by name, and the writers of their binary properties.
+// A program with one form registers only the classes its form names instead (kestrin_form_resource's
+// REGISTER), and no writer.
 void RegisterControlClasses();

@@ -17,6 +17,5 @@ void TFileEmbedder::Properties(TPropFiler& filer) {
 }
 
 void TFileEmbedder::DefineProperties(TPropFiler& filer) {
-    filer.DefineBinaryProperty("EmbededData", [this](TStream& s) { FData.ReadData(s); },
-                               [this](TStream& s) { FData.WriteDataFromFile(s, FFileName); }, !FFileName.empty());
+    filer.DefineBinaryProperty("EmbededData", [this](TStream& s) { FData.ReadData(s); }, !FFileName.empty());
 }

@@ -25,6 +25,10 @@ public:
 
     void Properties(TPropFiler& filer) override;
     void DefineProperties(TPropFiler& filer) override;
+    // "EmbededData" from the named file; its writer is registered by the programs that write
+    // forms (it brings the compressor; uFileEmbedderWriter.cpp).
+    void WriteEmbeddedData(TStream& stream);
+    static void RegisterWriter();
 
 private:
     std::string FFileName;

@@ -138,5 +138,5 @@ void TNotifier::DefineProperties(TPropFiler& f) {
             TFormObject o = ReadFormBinary(s);
             ReadComponentProperties(*FProgressBar, o, dynamic_cast<TComponent*>(Owner()));
         },
-        [this](TStream& s) { WriteFormBinary(s, WriteComponentProperties(*FProgressBar, "")); }, true);
+        true);
 }

@@ -54,6 +54,10 @@ public:
 
     void Properties(TPropFiler& f) override;
     void DefineProperties(TPropFiler& f) override;
+    // "ClassData": the progress bar's properties; its writer is registered by the programs that
+    // write forms (it brings the form writer; uControlClasses.cpp).
+    void WriteClassData(TStream& stream);
+    static void RegisterWriter();
 
 private:
     void UpdateLayout();

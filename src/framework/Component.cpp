@@ -227,8 +227,7 @@ public:
                         TFunctionRef<TFormValue()>, bool) override {
         if (Match(name)) read(FValue);
     }
-    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read,
-                              TFunctionRef<void(TStream&)>, bool) override {
+    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read, bool) override {
         if (!Match(name)) return;
         const std::string& bytes = FValue.AsBinary(FTarget);
         TMemoryStream m;
@@ -333,9 +332,26 @@ void ReadComponentProperties(TPersistent& obj, const TFormObject& resource, TCom
 
 namespace {
 
+struct TBinaryWriterEntry {
+    std::string Property;
+    TBinaryPropertyWriter Write;
+};
+
+std::vector<TBinaryWriterEntry>& BinaryWriters() {
+    static std::vector<TBinaryWriterEntry> writers;
+    return writers;
+}
+
+bool WriteBinaryProperty(const char* name, TPersistent& obj, TStream& stream) {
+    for (const TBinaryWriterEntry& e : BinaryWriters())
+        if (e.Property == name && e.Write(obj, stream)) return true;
+    return false;
+}
+
 class TPropWriter : public TPropFiler {
 public:
-    TPropWriter(std::vector<TFormProperty>& out, std::string prefix = "") : FOut(out), FPrefix(std::move(prefix)) {}
+    TPropWriter(std::vector<TFormProperty>& out, TPersistent& object, std::string prefix = "")
+        : FOut(out), FObject(object), FPrefix(std::move(prefix)) {}
 
     void Integer(const char* name, int32_t value, TFunctionRef<void(int32_t)>, std::optional<int32_t> def) override {
         if (!def || *def != value) Put(name, TFormValue::Integer(value));
@@ -376,7 +392,7 @@ public:
     }
     void Object(const char* name, TPersistent& obj, bool stored) override {
         if (!stored) return;
-        TPropWriter inner(FOut, FPrefix + name + ".");
+        TPropWriter inner(FOut, obj, FPrefix + name + ".");
         obj.Properties(inner);
         obj.DefineProperties(inner);
     }
@@ -390,17 +406,18 @@ public:
                         TFunctionRef<TFormValue()> write, bool hasData) override {
         if (hasData) Put(name, write());
     }
-    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)>,
-                              TFunctionRef<void(TStream&)> write, bool hasData) override {
+    void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)>, bool hasData) override {
         if (!hasData) return;
         TMemoryStream m;
-        write(m);
+        if (!WriteBinaryProperty(name, FObject, m))
+            throw EWriteError(std::string("No writer for property ") + name + " of " + FObject.ClassName());
         Put(name, TFormValue::Binary(std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()))));
     }
 
 private:
     void Put(const std::string& name, TFormValue v) { FOut.push_back({FPrefix + name, std::move(v)}); }
     std::vector<TFormProperty>& FOut;
+    TPersistent& FObject;
     std::string FPrefix;
 };
 
@@ -408,7 +425,7 @@ TFormObject WriteOne(TPersistent& obj, const std::string& name) {
     TFormObject o;
     o.ClassName = obj.ClassName();
     o.Name = name;
-    TPropWriter w(o.Properties);
+    TPropWriter w(o.Properties, obj);
     obj.Properties(w);
     obj.DefineProperties(w);
     return o;
@@ -422,6 +439,12 @@ TFormObject WriteTree(TComponent& c, TComponent& root, int depth) {
 }
 
 }  // namespace
+
+void RegisterBinaryPropertyWriter(const char* property, TBinaryPropertyWriter writer) {
+    for (const TBinaryWriterEntry& e : BinaryWriters())
+        if (e.Property == property && e.Write == writer) return;
+    BinaryWriters().push_back({property, writer});
+}
 
 TFormObject WriteComponentResource(TComponent& root) { return WriteTree(root, root, 0); }
 

@@ -63,11 +63,11 @@ public:
     virtual void Component(const char* name, TComponent* value, const std::function<void(TComponent*)>& set) = 0;
     virtual void Event(const char* name, TNotifyEvent& event) = 0;
 
-    // Defined properties: data that is not a published property, under its own name.
+    // Defined properties: data that is not a published property, under its own name. A binary
+    // one is written by the writer registered for it (RegisterBinaryPropertyWriter).
     virtual void DefineProperty(const char* name, TFunctionRef<void(const TFormValue&)> read,
                                 TFunctionRef<TFormValue()> write, bool hasData) = 0;
-    virtual void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read,
-                                      TFunctionRef<void(TStream&)> write, bool hasData) = 0;
+    virtual void DefineBinaryProperty(const char* name, TFunctionRef<void(TStream&)> read, bool hasData) = 0;
 };
 
 class TPersistent : public TObject {
@@ -154,6 +154,24 @@ TComponentFactory FindComponentClass(const std::string& name);
 template <class T>
 void RegisterComponent() {
     RegisterComponentClass(T::StaticClassName(), [](TComponent* owner) -> TComponent* { return new T(owner); });
+}
+
+// ---- writers of binary defined properties ----------------------------------------------------
+
+// Writing a binary defined property can take much code that reading it does not (the compressor,
+// the form writer). Its writer is therefore registered apart from its class, by the programs that
+// write forms, so that a program that only reads its form carries none. Writing such a property
+// with no writer registered for it raises EWriteError.
+using TBinaryPropertyWriter = bool (*)(TPersistent& obj, TStream& stream);  // false: not its class
+void RegisterBinaryPropertyWriter(const char* property, TBinaryPropertyWriter writer);
+
+template <class T, void (T::*Write)(TStream&)>
+void RegisterBinaryPropertyWriter(const char* property) {
+    RegisterBinaryPropertyWriter(property, [](TPersistent& obj, TStream& stream) {
+        T* t = dynamic_cast<T*>(&obj);
+        if (t) (t->*Write)(stream);
+        return t != nullptr;
+    });
 }
 
 // ---- component streaming ---------------------------------------------------------------------

@@ -191,8 +191,9 @@ public:
         f.DefineProperty("RealText", [this](const TFormValue& v) { Lines.SetText(v.AsString("RealText")); Order.push_back("RealText"); },
                          [this] { return TFormValue::String(Lines.Text()); }, Lines.Count() > 0);
         f.DefineBinaryProperty("Blob", [this](TStream& s) { Blob.resize(static_cast<size_t>(s.Size())); s.ReadBuffer(Blob.data(), Blob.size()); },
-                               [this](TStream& s) { s.WriteBuffer(Blob.data(), Blob.size()); }, !Blob.empty());
+                               !Blob.empty());
     }
+    void WriteBlob(TStream& s) { s.WriteBuffer(Blob.data(), Blob.size()); }
 
 protected:
     void Notification(TComponent* c, TOperation op) override {
@@ -233,8 +234,23 @@ struct ComponentStreaming : ::testing::Test {
     void SetUp() override {
         RegisterComponent<TGadget>();
         RegisterComponent<TBox>();
+        RegisterBinaryPropertyWriter<TGadget, &TGadget::WriteBlob>("Blob");
     }
 };
+
+// A binary property of the same name as the gadget's, whose class registered no writer.
+class TUnwritable : public TComponent {
+public:
+    KESTRIN_CLASS(TUnwritable)
+    using TComponent::TComponent;
+    void DefineProperties(TPropFiler& f) override { f.DefineBinaryProperty("Blob", [](TStream&) {}, true); }
+};
+
+TEST_F(ComponentStreaming, ABinaryPropertyWithoutItsWriterIsRefusedNotLeftOut) {
+    TSampleRoot root(nullptr);
+    (new TUnwritable(&root))->SetName("u");
+    EXPECT_THROW(WriteComponentResource(root), EWriteError);
+}
 
 TEST_F(ComponentStreaming, DefaultsAreNotWrittenAndDefinedPropertiesComeLast) {
     TSampleRoot root(nullptr);
@@ -362,7 +378,10 @@ TEST(ComponentModel, OwnerFreesOwnedAndNotifiesSiblings) {
 // ---- file embedder --------------------------------------------------------------------------
 
 struct FileEmbedder : ::testing::Test {
-    void SetUp() override { RegisterComponent<TFileEmbedder>(); }
+    void SetUp() override {
+        RegisterComponent<TFileEmbedder>();
+        TFileEmbedder::RegisterWriter();
+    }
     TempDir dir;
 
     std::string Store(const std::string& fileName, bool compressed) {

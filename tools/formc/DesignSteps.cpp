@@ -102,6 +102,7 @@ void RunDesignSteps(TFormObject& obj, const std::string& baseDir) {
         auto cwd = std::filesystem::current_path();
         std::filesystem::current_path(baseDir);
         try {
+            TFileEmbedder::RegisterWriter();
             Restream<TFileEmbedder>(obj);
         } catch (...) {
             std::filesystem::current_path(cwd);
