@@ -106,6 +106,13 @@ std::filesystem::path PagesDir() {
 
 }  // namespace
 
+int ScaledWait(int ms) {
+    char text[16] = {};
+    const DWORD n = GetEnvironmentVariableA("KESTRIN_WAIT_SCALE", text, sizeof text);
+    const int scale = n > 0 && n < sizeof text ? atoi(text) : 1;
+    return scale > 1 && scale <= 100 ? ms * scale : ms;
+}
+
 std::string Utf8ToAnsi(const std::string& utf8) { return Convert(utf8, CP_UTF8, CP_ACP); }
 std::string AnsiToUtf8(const std::string& ansi) { return Convert(ansi, CP_ACP, CP_UTF8); }
 

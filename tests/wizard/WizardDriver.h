@@ -9,8 +9,10 @@
 
 namespace wizard {
 
-// How long a window or a process end may take to come under a loaded Wine.
-constexpr int WaitMs = 20000;
+// How long a window or a process end may take to come under a loaded Wine; KESTRIN_WAIT_SCALE=N
+// multiplies it, for Wine in an emulated machine (scripts/wine-vm.sh), where all runs 20-50 times slower.
+int ScaledWait(int ms);
+inline const int WaitMs = ScaledWait(20000);
 
 // Checks `done` every 20 ms until it holds; false when the time runs out.
 template <class F> bool WaitFor(F done, int ms = WaitMs) {
