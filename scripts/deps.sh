@@ -35,6 +35,7 @@ needs=(
   "libwine:i386          /usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe"
   "nsis                  makensis"
   "fonts-ipafont-gothic  /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+  "locales               /usr/share/i18n/locales/ja_JP"
   "osslsigncode          osslsigncode"
   "openssl               openssl"
 )
@@ -46,20 +47,31 @@ present() {  # command name or path glob
   esac
 }
 
+# Wine names files on the host through the locale it runs in: without the locales of the tests'
+# languages it cannot map a Japanese file name at all (ERROR_INVALID_NAME).
+make_locales() {
+  local loc
+  for loc in ja_JP en_US; do
+    locale -a 2>/dev/null | grep -qix "$loc\.utf-\?8" && continue
+    $SUDO localedef -i "$loc" -c -f UTF-8 "$loc.UTF-8" || { echo "deps: cannot make the locale $loc.UTF-8" >&2; exit 1; }
+  done
+}
+
+SUDO=; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 missing=()
 for entry in "${needs[@]}"; do
   read -r package what <<<"$entry"
   present "$what" || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then make_locales; exit 0; fi
 
 echo "deps: installing ${missing[*]}"
 if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg >/dev/null 2>&1; then
   echo "deps: these Debian packages are missing and there is no apt-get to install them: ${missing[*]}" >&2
   exit 1
 fi
-SUDO=; [ "$(id -u)" -ne 0 ] && SUDO=sudo
 if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+make_locales

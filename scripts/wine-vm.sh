@@ -23,7 +23,7 @@ cpu=${WINE_VM_CPU:-max,-smap}
 # What the tests under Wine need at run time (scripts/deps.sh), and a kernel to boot.
 packages=(wine wine32:i386 libwine:i386 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
           cmake python3 python3-yaml bc time icoutils procps util-linux fontconfig
-          linux-image-amd64 initramfs-tools kmod)
+          locales linux-image-amd64 initramfs-tools kmod)
 
 # The host's own Debian mirror (deb822 sources or a sources.list line), for debootstrap.
 host_mirror() {
@@ -58,6 +58,10 @@ build() {
   in_root apt-get update -qq
   in_root apt-get install -y -qq --no-install-recommends "${packages[@]}"
   in_root apt-get clean
+  # Wine maps file names through the locale (see deps.sh): the tests' two languages.
+  for loc in ja_JP en_US; do
+    in_root locale -a | grep -qix "$loc\.utf8" || in_root localedef -i "$loc" -c -f UTF-8 "$loc.UTF-8"
+  done
   # The initramfs is made in a chroot, which cannot see the VM's devices: the disk's and the
   # shared folders' modules are named.
   local mods=$root/etc/initramfs-tools/modules
@@ -94,7 +98,7 @@ EOF
   cmp -s "$init" "$root/sbin/wine-vm-init" || install -m 755 "$init" "$root/sbin/wine-vm-init"
   rm -f "$init"
   # The image is remade when the root changed; 2 GiB free for the guest's /var, /root etc.
-  if [ ! -f "$img" ] || [ -n "$(find "$root/var/lib/dpkg/status" "$root/sbin/wine-vm-init" -newer "$img")" ]; then
+  if [ ! -f "$img" ] || [ -n "$(find "$root/var/lib/dpkg/status" "$root/usr/lib/locale" "$root/sbin/wine-vm-init" -newer "$img")" ]; then
     local mb; mb=$(du -sm --exclude=./proc "$root" | cut -f1)
     rm -f "$img"
     mke2fs -q -t ext4 -L wine-vm -d "$root" "$img" "$((mb + 2048))M"
