@@ -1,6 +1,7 @@
 #include "system/uUtils.h"
 #include "win32/uSystemLibrary.h"
 #include <climits>
+#include <cstring>
 #include <memory>
 
 // ---- versions ----
@@ -91,7 +92,9 @@ std::string ExpandEnvironment(const std::string& text, DWORD bufferSize) {
     std::unique_ptr<char[]> buffer(new char[bufferSize]);
     DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.get(), bufferSize);
     if (n == 0 || n > bufferSize) return std::string();  // failed, or did not fit
-    size_t length = 0;
-    while (length < n && buffer[length] != '\0') ++length;
-    return std::string(buffer.get(), length);
+    // The text ends at its terminator, not at n: Wine counts characters, not bytes, so a
+    // double-byte name would lose its last bytes ("...\deeper" became "...\deep").
+    const char* end = static_cast<const char*>(std::memchr(buffer.get(), '\0', bufferSize));
+    if (!end) return std::string();
+    return std::string(buffer.get(), static_cast<size_t>(end - buffer.get()));
 }
