@@ -1,5 +1,6 @@
 #include "uninstaller/uSelfRemoval.h"
 #include "startup/uSecurityUtils.h"
+#include "win32/uAnsiPath.h"
 #include "win32/uHandle.h"
 #include <windows.h>
 
@@ -49,7 +50,7 @@ bool StartCopy(const std::string& copy, const std::string& original, const std::
 void RemoveSelf(const std::string& self) {
     const std::string temp = TempDirectory();
     const std::string folder = MakePrivateFolder(temp);
-    const std::string copy = folder + "\\" + self.substr(self.find_last_of("\\/:") + 1);
+    const std::string copy = folder + "\\" + self.substr(LastPathDelimiter(self, "\\/:") + 1);
     if (!folder.empty() && CopyFileA(self.c_str(), copy.c_str(), FALSE) && StartCopy(copy, self, temp)) {
         RemoveAtRestart(copy);
         RemoveAtRestart(folder);  // after its file: the operations run in order

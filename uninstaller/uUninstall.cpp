@@ -5,6 +5,7 @@
 #include "startup/uAdministrator.h"
 #include "startup/uSecurityUtils.h"
 #include "startup/uStartup.h"
+#include "win32/uAnsiPath.h"
 #include "win32/uFindFile.h"
 #include "win32/uWindowsVersion.h"
 #include "system/uPathUtils.h"
@@ -22,7 +23,7 @@ bool SameText(const std::string& a, const std::string& b) {
 // The file name as the directory lists it: a program started by its short path learns its long name.
 std::string LongFileName(const std::string& path) {
     const TFindFile found(path.c_str());
-    if (!found.Found()) return path.substr(path.find_last_of("\\/:") + 1);
+    if (!found.Found()) return path.substr(LastPathDelimiter(path, "\\/:") + 1);
     return found.Data().cFileName;
 }
 
@@ -77,7 +78,7 @@ std::string TInstallation::TxtPath() const { return Dir + ReadmeFileName(Name); 
 std::string TInstallation::UninstallKey() const { return UninstallKeyPath(Name); }
 
 bool InstallationFromPath(const std::string& exePath, TInstallation& installation) {
-    const size_t slash = exePath.find_last_of("\\/:");
+    const size_t slash = LastPathDelimiter(exePath, "\\/:");
     const std::string file = LongFileName(exePath);
     const size_t n = sizeof UninstallerSuffix - 1;
     if (file.size() <= n || !SameText(file.substr(file.size() - n), UninstallerSuffix)) return false;

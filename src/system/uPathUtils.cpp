@@ -1,4 +1,5 @@
 #include "system/uPathUtils.h"
+#include "win32/uAnsiPath.h"
 #include "system/uUtils.h"
 #include <memory>
 #include <vector>
@@ -18,7 +19,7 @@ std::string UpperCase(const std::string& text) {
 }
 
 std::string WithDelimiter(const std::string& path) {
-    if (path.empty() || path.back() == '\\') return path;
+    if (path.empty() || EndsWithPathDelimiter(path)) return path;
     return path + "\\";
 }
 
@@ -183,7 +184,7 @@ bool BrowseForFolder(const std::string& caption, TBrowseOptions options, TSpecia
 }
 
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
-    if (!path.empty() && (path.back() == '\\' || path.back() == '/')) return path;
+    if (!path.empty() && EndsWithPathDelimiter(path)) return path;
     return path + "\\";
 }
 
@@ -194,10 +195,10 @@ bool DirectoryExists(const std::string& path) {
 
 bool ForceDirectories(const std::string& path) {
     std::string dir = path;
-    while (dir.size() > 3 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    while (dir.size() > 3 && EndsWithPathDelimiter(dir)) dir.pop_back();
     if (dir.empty()) return false;
     if (DirectoryExists(dir)) return true;
-    size_t cut = dir.find_last_of("\\/");
+    size_t cut = LastPathDelimiter(dir);
     // A drive root or a name without a parent cannot be created here.
     if (cut == std::string::npos || dir.size() <= 3) return false;
     std::string parent = dir.substr(0, cut);

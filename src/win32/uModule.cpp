@@ -1,4 +1,5 @@
 #include "win32/uModule.h"
+#include "win32/uAnsiPath.h"
 
 std::string ModuleFileName(HMODULE module) {
     // Long paths do exist: grow the buffer until the name fits.
@@ -17,12 +18,12 @@ std::string ModuleFileName(HMODULE module) {
 
 std::string ModuleDirectory() {
     std::string path = ModuleFileName();
-    size_t cut = path.find_last_of("\\/");
+    size_t cut = LastPathDelimiter(path);
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 std::string TitleFromExeName(const std::string& exePath) {
-    size_t slash = exePath.find_last_of("\\/:");
+    size_t slash = LastPathDelimiter(exePath, "\\/:");
     std::string name = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
     size_t dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);

@@ -1,4 +1,5 @@
 #include "win32/uRegistry.h"
+#include "win32/uAnsiPath.h"
 #include "base/StrUtils.h"
 #include <memory>
 
@@ -95,7 +96,7 @@ constexpr DWORD RegTextBufferSize = 255;
 }
 
 void SplitRegPath(const std::string& path, std::string& key, std::string& valueName) {
-    size_t p = path.rfind('\\');
+    size_t p = LastPathDelimiter(path, "\\");
     if (p == std::string::npos) {
         key.clear();
         valueName = path;

@@ -1,5 +1,6 @@
 #include "SystemTestSupport.h"
 #include "system/uPathUtils.h"
+#include "win32/uAnsiPath.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cctype>
@@ -116,6 +117,18 @@ TEST_F(ComScope, WindowsAndProgramFilesFolders) {
     // Virtual folders have no path.
     EXPECT_EQ(GetSpecialFolder(sfControls), "");
     EXPECT_EQ(GetSpecialFolder(sfPrinters), "");
+}
+
+// In code page 932 "表" is 0x95 0x5C: its second byte is no backslash, in 1252 it is one.
+TEST(AnsiPaths, DelimitersAreFoundByCharacterNotByByte) {
+    const std::string uninstaller = "C:\\dir\\\x95\x5C\x8E\xA6Uninst.exe";  // C:\dir\表示Uninst.exe
+    EXPECT_EQ(LastPathDelimiter(uninstaller, "\\/:", 932), 6u);
+    EXPECT_EQ(LastPathDelimiter(uninstaller, "\\/:", 1252), 8u);
+    EXPECT_FALSE(EndsWithPathDelimiter("C:\\\x95\x5C", 932));
+    EXPECT_TRUE(EndsWithPathDelimiter("C:\\\x95\x5C\\", 932));
+    EXPECT_TRUE(EndsWithPathDelimiter("C:\\\x95\x5C", 1252));
+    EXPECT_EQ(LastPathDelimiter("name.scr", "\\/:", 932), std::string::npos);
+    EXPECT_EQ(LastPathDelimiter("C:\\a\x95", "\\", 932), 2u) << "a lead byte cut off at the end";
 }
 
 TEST(ShortPaths, LongNamesWithBlanksBecomeShort) {

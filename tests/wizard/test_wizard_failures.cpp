@@ -197,7 +197,8 @@ TEST(WizardFailures, MissingDirectoryTypedIntoThePathBox) {
 
 // The installer refuses exactly the names the authoring tool refuses (one table drives both
 // sides' tests; the rows of this system's code page run here): a refused name is invalid data,
-// silently no window and nothing written, in the wizard the failure page; an accepted one installs.
+// silently no window and nothing written, in the wizard the failure page; an accepted one installs
+// and is removed again by its uninstaller.
 TEST(WizardFailures, ScreensaverNamesAreJudgedAsTheToolJudgesThem) {
     SetCurrentScreenSaver("C:\\previous.scr");
     int n = 0;
@@ -219,6 +220,12 @@ TEST(WizardFailures, ScreensaverNamesAreJudgedAsTheToolJudgesThem) {
         if (c.Accepted) {
             EXPECT_EQ(DirectoryNames(fixed.Path), (std::vector<std::string>{name + ".scr", name + "Uninst.exe"}));
             EXPECT_TRUE(entry.Exists());
+            // And its uninstaller finds its installation again: a name whose double-byte
+            // characters end in 0x5C ("表") is no folder of its path.
+            TProcess uninstaller(fixed.Path + "\\" + name + "Uninst.exe", "/S");
+            EXPECT_EQ(uninstaller.Wait(), 0);
+            EXPECT_TRUE(WaitFor([&] { return DirectoryNames(fixed.Path).empty(); })) << "all removed";
+            EXPECT_FALSE(entry.Exists());
         } else {
             EXPECT_EQ(DirectoryNames(fixed.Path), std::vector<std::string>{});
             EXPECT_FALSE(entry.Exists());
