@@ -103,7 +103,7 @@ public:
     void AddString(const std::string& name, const std::string& text);
     // Adds a value stored as it is, without the compressor: for a program that writes only
     // small values (the installer's identifier on the uninstaller).
-    void AddUncompressed(const std::string& name, const std::string& text);
+    void AddUncompressed(const std::string& name, const void* data, size_t size);
     // Adds a value that is already one zlib stream (made with CompressBuffer), stored as it is,
     // so that a caller can compress a large payload while it does other work.
     void AddCompressedStream(const std::string& name, TBuffer&& zlibStream);

@@ -10,10 +10,7 @@ void TWriteHelper::AddItem(const std::string& name, const void* data, bool compr
         AddCompressedStream(name, std::move(packed));
         return;
     }
-    TPendingItem pending;
-    pending.Item.Name = name;
-    if (size > 0 && data) pending.Item.Data = TBuffer(data, static_cast<size_t>(size));
-    FItems.push_back(std::move(pending));
+    AddUncompressed(name, data, size > 0 ? static_cast<size_t>(size) : 0);
 }
 
 void TWriteHelper::AddString(const std::string& name, const std::string& text) {

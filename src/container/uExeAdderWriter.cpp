@@ -43,10 +43,10 @@ int32_t TWriteHelper::ContentKey() const {
     return 17 + static_cast<int32_t>(GetLE32(digest.Bytes) % 239);
 }
 
-void TWriteHelper::AddUncompressed(const std::string& name, const std::string& text) {
+void TWriteHelper::AddUncompressed(const std::string& name, const void* data, size_t size) {
     TPendingItem pending;
     pending.Item.Name = name;
-    pending.Item.Data = TBuffer(text.data(), text.size());
+    if (size > 0 && data) pending.Item.Data = TBuffer(data, size);
     FItems.push_back(std::move(pending));
 }
 

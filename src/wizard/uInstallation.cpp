@@ -51,7 +51,7 @@ void WriteUninstaller(const TInstallJob& job, const std::string& fileName) {
             ReplaceIconFromStream(scratch, stream, UninstallerIconGroup);
         }
         TWriteHelper helper;
-        helper.AddUncompressed(ItemName::Guid, job.Settings.Guid);
+        helper.AddUncompressed(ItemName::Guid, job.Settings.Guid.data(), job.Settings.Guid.size());
         helper.SaveToExe(scratch, 0);
     });
 }
